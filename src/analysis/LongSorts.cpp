@@ -1,0 +1,220 @@
+#include "LongSorts.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <functional>
+#include <utility>
+
+namespace quarvel {
+namespace {
+
+using Index = std::ptrdiff_t;
+
+// Ranges this short are finished by insertion: quicker than partitioning them further.
+constexpr Index kInsertionLimit = 16;
+
+template <typename Before>
+void insertionSort(double* v, Index lo, Index hi, Before before) {
+    for (Index i = lo + 1; i <= hi; ++i) {
+        const double value = v[i];
+        Index j = i;
+        while (j > lo && before(value, v[j - 1])) {
+            v[j] = v[j - 1];
+            --j;
+        }
+        v[j] = value;
+    }
+}
+
+template <typename Before>
+void siftDown(double* base, Index root, Index count, Before before) {
+    const double value = base[root];
+    for (;;) {
+        Index child = 2 * root + 1;
+        if (child >= count) {
+            break;
+        }
+        if (child + 1 < count && before(base[child], base[child + 1])) {
+            ++child;
+        }
+        if (!before(value, base[child])) {
+            break;
+        }
+        base[root] = base[child];
+        root = child;
+    }
+    base[root] = value;
+}
+
+template <typename Before>
+void heapSort(double* v, Index lo, Index hi, Before before) {
+    double* base = v + lo;
+    const Index count = hi - lo + 1;
+    for (Index root = count / 2 - 1; root >= 0; --root) {
+        siftDown(base, root, count, before);
+    }
+    for (Index last = count - 1; last > 0; --last) {
+        std::swap(base[0], base[last]);
+        siftDown(base, 0, last, before);
+    }
+}
+
+template <typename Before>
+void compareExchange(double* v, Index a, Index b, Before before) {
+    if (before(v[b], v[a])) {
+        std::swap(v[a], v[b]);
+    }
+}
+
+// Puts the median of the values at a, b and c at b.
+template <typename Before>
+void sortThree(double* v, Index a, Index b, Index c, Before before) {
+    compareExchange(v, a, b, before);
+    compareExchange(v, b, c, before);
+    compareExchange(v, a, b, before);
+}
+
+// Ranges at least this long take the median of three medians of three as their pivot, which
+// keeps inputs such as organ pipes from splitting badly again and again.
+constexpr Index kNintherLimit = 128;
+
+// Chooses the pivot, the median of the first, middle and last value (of three such medians
+// for long ranges), and moves it to the last position, where the partition takes it.
+template <typename Before>
+void choosePivot(double* v, Index lo, Index hi, Before before) {
+    const Index length = hi - lo + 1;
+    const Index mid = lo + length / 2;
+    if (length >= kNintherLimit) {
+        const Index step = length / 8;
+        sortThree(v, lo, lo + step, lo + 2 * step, before);
+        sortThree(v, mid - step, mid, mid + step, before);
+        sortThree(v, hi - 2 * step, hi - step, hi, before);
+        sortThree(v, lo + step, mid, hi - step, before);
+    } else {
+        sortThree(v, lo, mid, hi, before);
+    }
+    std::swap(v[mid], v[hi]);
+}
+
+// Partitions lo..hi around the value at hi and returns the pivot's final position:
+// nothing after it comes before it, nothing before it comes after it.
+template <typename Before>
+Index partition(double* v, Index lo, Index hi, Before before) {
+    const double pivot = v[hi];
+    Index i = lo - 1;
+    Index j = hi;
+    for (;;) {
+        // Stops at hi at the latest, where the pivot itself stands.
+        do {
+            ++i;
+        } while (before(v[i], pivot));
+        do {
+            --j;
+        } while (j > lo && before(pivot, v[j]));
+        if (j <= i) {
+            break;
+        }
+        std::swap(v[i], v[j]);
+    }
+    std::swap(v[i], v[hi]);
+    return i;
+}
+
+struct Range {
+    Index lo;
+    Index hi;
+    int depthLeft;
+};
+
+// Tables are often stored sorted by the analysed field, one way or the other: such ranges
+// are finished in one pass. Returns false, having changed nothing, for anything else.
+template <typename Before>
+bool finishIfMonotonic(double* v, Index lo, Index hi, Before before) {
+    Index i = lo;
+    while (i < hi && !before(v[i + 1], v[i])) {
+        ++i;
+    }
+    if (i == hi) {
+        return true;
+    }
+    if (i != lo) {
+        return false;
+    }
+    while (i < hi && !before(v[i], v[i + 1])) {
+        ++i;
+    }
+    if (i == hi) {
+        std::reverse(v + lo, v + hi + 1);
+        return true;
+    }
+    return false;
+}
+
+template <typename Before>
+void sortRange(double* v, Index lo, Index hi, Before before) {
+    if (finishIfMonotonic(v, lo, hi, before)) {
+        return;
+    }
+
+    // The smaller part is always the one sorted next, so at most log2(n) ranges wait.
+    std::array<Range, 2 * 64> waiting{};
+    std::size_t height = 0;
+
+    const auto length = static_cast<std::uint64_t>(hi - lo + 1);
+    int depthLeft = 2 * std::bit_width(length);
+
+    for (;;) {
+        if (hi - lo + 1 <= kInsertionLimit) {
+            if (hi > lo) {
+                insertionSort(v, lo, hi, before);
+            }
+        } else if (depthLeft == 0) {
+            heapSort(v, lo, hi, before);
+        } else {
+            --depthLeft;
+            choosePivot(v, lo, hi, before);
+            const Index p = partition(v, lo, hi, before);
+            if (p - lo > hi - p) {
+                waiting[height++] = Range{lo, p - 1, depthLeft};
+                lo = p + 1;
+            } else {
+                waiting[height++] = Range{p + 1, hi, depthLeft};
+                hi = p - 1;
+            }
+            continue;
+        }
+        if (height == 0) {
+            return;
+        }
+        const Range next = waiting[--height];
+        lo = next.lo;
+        hi = next.hi;
+        depthLeft = next.depthLeft;
+    }
+}
+
+} // namespace
+
+void SortDoubles(std::span<double> Values, std::optional<std::int64_t> LastIndex, bool Descending) {
+    if (Values.size() < 2) {
+        return;
+    }
+    auto hi = static_cast<std::int64_t>(Values.size() - 1);
+    if (LastIndex) {
+        if (*LastIndex <= 0) {
+            return;
+        }
+        if (*LastIndex < hi) {
+            hi = *LastIndex;
+        }
+    }
+    if (Descending) {
+        sortRange(Values.data(), 0, static_cast<Index>(hi), std::greater<double>{});
+    } else {
+        sortRange(Values.data(), 0, static_cast<Index>(hi), std::less<double>{});
+    }
+}
+
+} // namespace quarvel

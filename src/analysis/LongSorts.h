@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace quarvel {
+
+/**
+ * Sorts Values in place: indices 0 to LastIndex inclusive (the whole span when LastIndex
+ * is omitted), ascending unless Descending is true. Indices after LastIndex are left
+ * alone.
+ *
+ * A LastIndex at or below 0, an empty span or a span of one value leaves the values
+ * unchanged; a LastIndex past the end is taken as the last index.
+ *
+ * An iterative quicksort: median-of-three pivot (of three such medians on long ranges), a
+ * two-scan partition that stops on values equal to the pivot (so runs of equal values
+ * split near their middle), the smaller part sorted first while the larger waits on a
+ * small explicit stack. Input already in order, either way, is finished in one pass;
+ * short ranges are finished by insertion, and a range that keeps splitting badly is
+ * finished by heapsort, so every input sorts in O(n log n). Not stable; NaNs are moved around but
+ * never make it read or write outside the range.
+ */
+void SortDoubles(std::span<double> Values, std::optional<std::int64_t> LastIndex = std::nullopt,
+                 bool Descending = false);
+
+} // namespace quarvel
