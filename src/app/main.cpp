@@ -1,18 +1,22 @@
 #include "AnalysisResults.h"
+#include "QtPlatform.h"
+#include "StartUp.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarvel"));
-    QApplication::setApplicationVersion(QStringLiteral(QUARVEL_VERSION));
 
     quarvel::AnalysisResults results;
+    quarvel::QtDialogs dialogs;
+    quarvel::ThreadSleepWaiter waiter;
+    quarvel::ApplicationEnder ender;
+    quarvel::DetachedProcessLauncher launcher;
+    quarvel::HostSystemInfo systemInfo;
+    quarvel::Platform platform{dialogs, waiter, ender, launcher, systemInfo};
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quarvel"));
-    window.resize(577, 280);
-    window.show();
+    quarvel::StartUp startUp(results, platform);
+    startUp.run();
     return QApplication::exec();
 }

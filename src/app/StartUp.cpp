@@ -1,0 +1,58 @@
+#include "StartUp.h"
+
+#include "frmAbout.h"
+#include "frmJoin.h"
+#include "frmQuarvel.h"
+#include "frmSplash.h"
+#include "frmView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+
+namespace quarvel {
+namespace {
+
+// A window that has just been shown is mapped by the window system a moment later; paint
+// it only then, so that the whole splash is on screen before the blocking wait.
+void paintFully(QWidget& window) {
+    QElapsedTimer waited;
+    waited.start();
+    while (window.windowHandle() != nullptr && !window.windowHandle()->isExposed() &&
+           waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    }
+    window.repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+StartUp::StartUp(AnalysisResults& results, Platform& platform)
+    : results_(results), platform_(platform) {
+    children_.setFactory(ChildWindow::View, [] { return std::make_unique<frmView>(); });
+    children_.setFactory(ChildWindow::Join, [] { return std::make_unique<frmJoin>(); });
+    children_.setFactory(ChildWindow::About, [] { return std::make_unique<frmAbout>(); });
+}
+
+StartUp::~StartUp() = default;
+
+void StartUp::run() {
+    // Closing the splash leaves no window open for a moment; that must not end the program.
+    const bool quitOnLastWindow = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    {
+        auto splash = std::make_unique<frmSplash>();
+        splash->show();
+        paintFully(*splash);
+        platform_.waiter.waitBlocking(kSplashMilliseconds);
+        // Keys and clicks that arrived during the wait were meant for the splash and go
+        // with it.
+        splash->close();
+    }
+    main_ = std::make_unique<frmQuarvel>(results_, platform_, children_);
+    main_->show();
+    QApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
+}
+
+} // namespace quarvel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "AnalysisResults.h"
+#include "ChildWindows.h"
+#include "Platform.h"
+
+#include <memory>
+
+namespace quarvel {
+
+class frmQuarvel;
+class frmSplash;
+
+/**
+ * The program's start: shows the splash, paints it fully, waits 2500 ms without handling
+ * any event, closes the splash and shows the main window. Owns every window it creates.
+ */
+class StartUp {
+public:
+    static constexpr int kSplashMilliseconds = 2500;
+
+    StartUp(AnalysisResults& results, Platform& platform);
+    ~StartUp();
+    StartUp(const StartUp&) = delete;
+    StartUp& operator=(const StartUp&) = delete;
+
+    void run();
+
+    frmQuarvel* mainWindow() const { return main_.get(); }
+    ChildWindows& children() { return children_; }
+
+private:
+    AnalysisResults& results_;
+    Platform& platform_;
+    ChildWindows children_;
+    std::unique_ptr<frmQuarvel> main_;
+};
+
+} // namespace quarvel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace quarvel {
+
+enum class MessageButtons { Ok, YesNo };
+
+enum class MessageIcon { None, Critical, Question, Exclamation, Information };
+
+enum class MessageAnswer { Ok, Yes, No };
+
+/** The settings the open command gives the file-open dialog each time it shows it. */
+struct OpenFileSettings {
+    /** Description|pattern pairs, each ended by "|". */
+    QString filter = QStringLiteral("Dbase attribute table (.dbf)|*.dbf|");
+    /** The filter entry selected at first, counting from 1. */
+    int filterIndex = 1;
+    /** 4 hides the read-only check box; the Qt dialog has none anyway. */
+    int flags = 4;
+    /** The folder the dialog opens in; empty means the process's current folder. */
+    QString initialFolder;
+};
+
+/** What the user confirmed in the file-open dialog. */
+struct OpenFileChoice {
+    QString fileName;  ///< the full name: folder and file title
+    QString fileTitle; ///< the name with its extension, without the folder
+};
+
+/**
+ * Every modal dialog a window shows goes through this seam, so that tests can script the
+ * answers and read back what was shown.
+ */
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    /** A modal message box; returns the button the user pressed. */
+    virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
+                                  MessageButtons buttons, MessageIcon icon) = 0;
+
+    /** A modal input box; returns the typed text, or the empty text on Cancel. */
+    virtual QString input(QWidget* parent, const QString& prompt, const QString& title,
+                          const QString& defaultText) = 0;
+
+    /** The file-open dialog; nothing when the user cancels or the dialog fails. */
+    virtual std::optional<OpenFileChoice> openFile(QWidget* parent,
+                                                   const OpenFileSettings& settings) = 0;
+};
+
+} // namespace quarvel

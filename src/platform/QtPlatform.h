@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "Platform.h"
+
+namespace quarvel {
+
+/** Dialogs shown with Qt's message box, input dialog and file dialog. */
+class QtDialogs final : public Dialogs {
+public:
+    MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
+                          MessageButtons buttons, MessageIcon icon) override;
+    QString input(QWidget* parent, const QString& prompt, const QString& title,
+                  const QString& defaultText) override;
+    std::optional<OpenFileChoice> openFile(QWidget* parent,
+                                           const OpenFileSettings& settings) override;
+};
+
+class ThreadSleepWaiter final : public Waiter {
+public:
+    void waitBlocking(int milliseconds) override;
+};
+
+/** Leaves the event loop at once; main() then closes every window and file. */
+class ApplicationEnder final : public ProgramEnder {
+public:
+    void endProgram() override;
+};
+
+class DetachedProcessLauncher final : public ProgramLauncher {
+public:
+    bool start(const QString& program, const QStringList& arguments) override;
+};
+
+class HostSystemInfo final : public SystemInfo {
+public:
+    int platformCode() const override;
+    QString programFolder() const override;
+};
+
+/**
+ * Turns a filter of description|pattern pairs ("Dbase attribute table (.dbf)|*.dbf|")
+ * into the filters of Qt's file dialog ("Dbase attribute table (.dbf) (*.dbf)").
+ */
+QStringList qtNameFilters(const QString& filter);
+
+} // namespace quarvel
