@@ -38,7 +38,9 @@ QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
 
 } // namespace
 
-QSize frmQuarvel::clientSize() { return twipsRect(0, 0, 8655, 4200).size(); }
+QSize frmQuarvel::clientSize() {
+    return twipsRect(0, 0, 8655, 4200).size();
+}
 
 frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindows& children,
                        QWidget* parent)
@@ -86,6 +88,8 @@ void frmQuarvel::buildControls() {
     Grid = placed<QTableView>(client, "Grid", twipsRect(3600, 840, 4815, 1815));
     Grid->setToolTip(QStringLiteral("Note: you can expand the width of the columns by dragging "
                                     "the right side of the column's label."));
+    // Tab leaves the grid for the next control, as in the other controls of the window.
+    Grid->setTabKeyNavigation(false);
     Grid->setVisible(false);
 
     Label3 = placed<QLabel>(client, "Label3", twipsRect(240, 2760, 3135, 375));
@@ -186,20 +190,32 @@ void frmQuarvel::setStatusText(const QString& text) {
     statusText_->repaint();
 }
 
-QString frmQuarvel::statusText() const { return statusText_->text(); }
+QString frmQuarvel::statusText() const {
+    return statusText_->text();
+}
 
 void frmQuarvel::check_Timer() {
     // The field-list refresh runs here once a table has been loaded.
 }
 
-void frmQuarvel::cmdCancel_Click() { platform_.ender.endProgram(); }
+void frmQuarvel::cmdCancel_Click() {
+    platform_.ender.endProgram();
+}
 
-void frmQuarvel::mnuFileExit_Click() { platform_.ender.endProgram(); }
+void frmQuarvel::mnuFileExit_Click() {
+    platform_.ender.endProgram();
+}
 
-void frmQuarvel::mnuFileCreateJoin_Click() { children_.show(ChildWindow::Join); }
+void frmQuarvel::mnuFileCreateJoin_Click() {
+    children_.show(ChildWindow::Join);
+}
 
-void frmQuarvel::mnuViewQuarvel_Click() { children_.show(ChildWindow::View); }
+void frmQuarvel::mnuViewQuarvel_Click() {
+    children_.show(ChildWindow::View);
+}
 
-void frmQuarvel::mnuHelpAbout_Click() { children_.show(ChildWindow::About); }
+void frmQuarvel::mnuHelpAbout_Click() {
+    children_.show(ChildWindow::About);
+}
 
 } // namespace quarvel

@@ -13,8 +13,8 @@
 namespace quarvel {
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QRect& rect, double pointSize,
-                  bool bold, bool italic) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& rect, double pointSize, bool bold,
+                  bool italic) {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(rect);
@@ -34,7 +34,8 @@ void sizeToText(QLabel* label, int leftLimit) {
     const QRect designed = label->geometry();
     const bool rightAligned = label->alignment().testFlag(Qt::AlignRight);
     const int right = designed.left() + designed.width();
-    const int room = rightAligned ? right - leftLimit : label->parentWidget()->width() - designed.left();
+    const int room =
+        rightAligned ? right - leftLimit : label->parentWidget()->width() - designed.left();
     QSize size = label->sizeHint();
     if (size.width() > room) {
         label->setWordWrap(true);
@@ -49,7 +50,8 @@ void sizeToText(QLabel* label, int leftLimit) {
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmSplash"));
-    setWindowTitle(QStringLiteral("Quarvel"));
+    // Never shown (there is no title bar), but it tells the window apart from the main one.
+    setWindowTitle(QStringLiteral("Quarvel starting"));
     setFixedSize(twipsRect(0, 0, 9405, 4200).size());
 
     Frame1 = new QFrame(this);
@@ -82,7 +84,9 @@ frmSplash::frmSplash(QWidget* parent)
     Form_Load();
 }
 
-QString frmSplash::companyName() { return QStringLiteral("The Quarvel Project"); }
+QString frmSplash::companyName() {
+    return QStringLiteral("The Quarvel Project");
+}
 
 QString frmSplash::fileDescription() {
     return QStringLiteral("Quarvel software utility for Windows NT, 95, 98, and 2000.");
@@ -137,6 +141,8 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmSplash::Frame1_Click() { close(); }
+void frmSplash::Frame1_Click() {
+    close();
+}
 
 } // namespace quarvel

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace quarvel::testing {
+
+/** One message box as the window asked for it. */
+struct ShownMessage {
+    QString text;
+    QString title;
+    MessageButtons buttons;
+    MessageIcon icon;
+};
+
+struct ShownInput {
+    QString prompt;
+    QString title;
+    QString defaultText;
+};
+
+/**
+ * Dialogs that record what was shown and answer from queues filled by the test. A message
+ * with no queued answer gets Ok (or No for Yes/No questions); an input with none gets "";
+ * an open dialog with none is cancelled.
+ */
+class FakeDialogs final : public Dialogs {
+public:
+    MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
+                          MessageButtons buttons, MessageIcon icon) override;
+    QString input(QWidget* parent, const QString& prompt, const QString& title,
+                  const QString& defaultText) override;
+    std::optional<OpenFileChoice> openFile(QWidget* parent,
+                                           const OpenFileSettings& settings) override;
+
+    std::deque<MessageAnswer> messageAnswers;
+    std::deque<QString> inputAnswers;
+    std::deque<std::optional<OpenFileChoice>> openAnswers;
+
+    std::vector<ShownMessage> messages;
+    std::vector<ShownInput> inputs;
+    std::vector<OpenFileSettings> openDialogs;
+};
+
+/** A wait that returns at once, after running what the test wants to happen meanwhile. */
+class FakeWaiter final : public Waiter {
+public:
+    void waitBlocking(int milliseconds) override;
+
+    std::vector<int> waits;
+    std::function<void()> duringWait;
+};
+
+class FakeEnder final : public ProgramEnder {
+public:
+    void endProgram() override { ++calls; }
+    int calls = 0;
+};
+
+class FakeLauncher final : public ProgramLauncher {
+public:
+    bool start(const QString& program, const QStringList& arguments) override;
+
+    struct Start {
+        QString program;
+        QStringList arguments;
+    };
+    std::vector<Start> starts;
+    bool succeed = true;
+};
+
+class FakeSystemInfo final : public SystemInfo {
+public:
+    int platformCode() const override { return code; }
+    QString programFolder() const override { return folder; }
+
+    int code = kPlatformOther;
+    QString folder = QStringLiteral("/opt/quarvel");
+};
+
+/** A full set of fakes, ready to hand to a window. */
+struct FakePlatform {
+    FakeDialogs dialogs;
+    FakeWaiter waiter;
+    FakeEnder ender;
+    FakeLauncher launcher;
+    FakeSystemInfo systemInfo;
+    Platform platform{dialogs, waiter, ender, launcher, systemInfo};
+};
+
+} // namespace quarvel::testing
