@@ -1,9 +1,14 @@
 #include "frmQuarvel.h"
 
 #include "Artwork.h"
+#include "FavoriteFolder.h"
+#include "NumberText.h"
 #include "Twips.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -71,7 +76,7 @@ void frmQuarvel::buildControls() {
     Label1->setText(QStringLiteral("Select the ArcView database attribute table"));
 
     txtInfile = placed<QLineEdit>(client, "txtInfile", twipsRect(3600, 240, 4335, 375));
-    txtInfile->setText(QStringLiteral("no table selected"));
+    txtInfile->setText(QLatin1String(kNoTableText));
     txtInfile->setToolTip(
         QStringLiteral("This box shows the name of the database table you are working with."));
     txtInfile->setEnabled(false);
@@ -90,7 +95,19 @@ void frmQuarvel::buildControls() {
                                     "the right side of the column's label."));
     // Tab leaves the grid for the next control, as in the other controls of the window.
     Grid->setTabKeyNavigation(false);
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    Grid->verticalHeader()->setVisible(false);
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 4);
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    Grid->horizontalHeader()->setHighlightSections(false);
+    Grid->setWordWrap(false);
     Grid->setVisible(false);
+    // A click anywhere in a column, header or cell, picks that column's field.
+    connect(Grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &frmQuarvel::Grid_Click);
+    Grid->viewport()->installEventFilter(this);
 
     Label3 = placed<QLabel>(client, "Label3", twipsRect(240, 2760, 3135, 375));
     Label3->setText(QStringLiteral("Select a field (attribute) to analyze."));
@@ -98,6 +115,8 @@ void frmQuarvel::buildControls() {
     Label3->setVisible(false);
 
     cmbFieldList = placed<QComboBox>(client, "cmbFieldList", twipsRect(3600, 2760, 2415, 315));
+    cmbFieldList->setEditable(false);
+    cmbFieldList->setMaxVisibleItems(20);
     cmbFieldList->setVisible(false);
 
     cmdDoIt = placed<QPushButton>(client, "cmdDoIt", twipsRect(3600, 3240, 2415, 495));
@@ -166,6 +185,8 @@ void frmQuarvel::buildMenus() {
     mnuHelpHowto = menuItem(mnuHelp, "mnuHelpHowto", QStringLiteral("How to..."));
     mnuHelpAbout = menuItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About Quarvel"));
 
+    connect(cmdOpen, &QPushButton::clicked, this, &frmQuarvel::cmdOpen_Click);
+    connect(mnuFileOpen, &QAction::triggered, this, &frmQuarvel::mnuFileOpen_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmQuarvel::mnuFileExit_Click);
     connect(mnuFileCreateJoin, &QAction::triggered, this, &frmQuarvel::mnuFileCreateJoin_Click);
     connect(mnuViewQuarvel, &QAction::triggered, this, &frmQuarvel::mnuViewQuarvel_Click);
@@ -194,8 +215,154 @@ QString frmQuarvel::statusText() const {
     return statusText_->text();
 }
 
+bool frmQuarvel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // The column where the user's selection ends: the clicked one for a plain click.
+        const QModelIndex current = Grid->currentIndex();
+        if (current.isValid()) {
+            Grid_Click(current.column());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------
+// The open command and the favourite folder.
+
+void frmQuarvel::cmdOpen_Click() { openCommand(); }
+
+void frmQuarvel::mnuFileOpen_Click() { openCommand(); }
+
+QString frmQuarvel::startFolder() const {
+    // Where the open dialog starts when no remembered folder exists: the sample tables
+    // beside the program, else the user's home folder.
+    const QString samples = QDir(platform_.systemInfo.programFolder()).filePath("samples");
+    return QFileInfo(samples).isDir() ? samples : QDir::homePath();
+}
+
+void frmQuarvel::openCommand() {
+    const FavoriteFolderFile favourite(platform_.systemInfo.programFolder(),
+                                       platform_.systemInfo.configFolder());
+    FavoriteFolder = favourite.read();
+    const bool remembered = !FavoriteFolder.isEmpty() && QFileInfo(FavoriteFolder).isDir();
+    QDir::setCurrent(remembered ? FavoriteFolder : startFolder());
+
+    OpenFile();
+    if (dialogFileTitle_.isEmpty()) {
+        return; // no table has ever been confirmed
+    }
+    txtInfile->setText(TableFolder + dialogFileTitle_);
+    setStatusText(QStringLiteral("Loading ") + TableFolder);
+    LoadData();
+    setStatusText(QStringLiteral("Ready..."));
+}
+
+void frmQuarvel::OpenFile() {
+    OpenFileSettings settings;
+    settings.initialFolder = QDir::currentPath();
+    const std::optional<OpenFileChoice> choice = platform_.dialogs.openFile(this, settings);
+    if (!choice || choice->fileName.isEmpty() || choice->fileTitle.isEmpty()) {
+        return; // cancelled: nothing changes
+    }
+    dialogFileName_ = choice->fileName;
+    dialogFileTitle_ = choice->fileTitle;
+    TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
+    // Files the program writes under plain names land beside the table.
+    QDir::setCurrent(TableFolder);
+    const FavoriteFolderFile favourite(platform_.systemInfo.programFolder(),
+                                       platform_.systemInfo.configFolder());
+    favourite.write(TableFolder); // a failure here is not worth stopping the load for
+}
+
+// ---------------------------------------------------------------------------------------
+// Loading the table into the grid.
+
+void frmQuarvel::LoadData() {
+    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
+    ConnectAttempt = 1;
+    for (;;) {
+        QString problem;
+        // The first attempt opens the chosen file itself; the second has no record source
+        // left to open, and so only confirms the failure.
+        std::unique_ptr<DbfTable> table =
+            ConnectAttempt == 1 ? DbfTable::open(TableFolder + dialogFileTitle_, problem) : nullptr;
+        if (table) {
+            bindTable(std::move(table));
+            break;
+        }
+        if (ConnectAttempt == 1) {
+            TableName.clear();
+            ConnectAttempt = 2;
+            continue;
+        }
+        platform_.dialogs.message(
+            this, QStringLiteral("A connection could not be made to the database record source."),
+            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical);
+        return;
+    }
+    Grid->setColumnHidden(0, true);
+    FieldListFilled = 0;
+}
+
+void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
+    auto* model = new DbfTableModel(std::move(table), this);
+    QItemSelectionModel* oldSelection = Grid->selectionModel();
+    Grid->setModel(model);
+    delete oldSelection;
+    delete model_;
+    model_ = model;
+    const int charWidth = Grid->fontMetrics().averageCharWidth();
+    for (int column = 1; column < model_->columnCount(); ++column) {
+        Grid->setColumnWidth(column, model_->suggestedColumnWidth(column, charWidth));
+    }
+}
+
+int frmQuarvel::gridRowCount() const { return model_ ? model_->gridRowCount() : 1; }
+
+int frmQuarvel::gridColumnCount() const { return model_ ? model_->gridColumnCount() : 1; }
+
+QString frmQuarvel::gridText(int row, int column) const {
+    return model_ ? model_->gridText(row, column) : QString();
+}
+
+// ---------------------------------------------------------------------------------------
+// The field-list refresh, run by every tick of the poll timer.
+
 void frmQuarvel::check_Timer() {
-    // The field-list refresh runs here once a table has been loaded.
+    if (FieldListFilled != 0 || txtInfile->text() == QLatin1String(kNoTableText)) {
+        return;
+    }
+    Grid->show();
+    cmdDoIt->setEnabled(true);
+
+    const int columns = gridColumnCount();
+    cmbFieldList->clear();
+    for (int c = 1; c < columns; ++c) {
+        cmbFieldList->insertItem(c - 1, gridText(0, c));
+    }
+
+    // The first field whose first record starts with a number; with no record row the
+    // field names themselves are looked at, as they are the only row there is.
+    const int row = gridRowCount() > 1 ? 1 : 0;
+    int c = 1;
+    for (; c < columns; ++c) {
+        const QString text = gridText(row, c);
+        if (NumericPrefixValue(text.toStdString()) != 0 || text == QLatin1String("0")) {
+            break;
+        }
+    }
+
+    cmbFieldList->show();
+    Label3->show();
+    FieldListFilled = 1;
+    cmbFieldList->setCurrentIndex(c - 1 < cmbFieldList->count() ? c - 1 : -1);
+}
+
+void frmQuarvel::Grid_Click(int column) {
+    const int entry = cmbFieldList->findText(gridText(0, column), Qt::MatchExactly);
+    if (entry >= 0) {
+        cmbFieldList->setCurrentIndex(entry);
+    }
 }
 
 void frmQuarvel::cmdCancel_Click() {

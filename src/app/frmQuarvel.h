@@ -2,6 +2,7 @@
 
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
+#include "DbfTableModel.h"
 #include "Platform.h"
 
 #include <QMainWindow>
@@ -27,8 +28,31 @@ class frmQuarvel : public QMainWindow {
     Q_OBJECT
 
 public:
+    static constexpr const char* kNoTableText = "no table selected";
+
     frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindows& children,
                QWidget* parent = nullptr);
+
+    /** The open command: choose a table in the open dialog and load it. */
+    void OpenFile();
+    /** Binds the table chosen last to the grid; the next poll tick rebuilds the field list. */
+    void LoadData();
+
+    /** The loaded table's grid model, or nullptr before the first successful load. */
+    DbfTableModel* gridModel() const { return model_; }
+    /** Grid rows: the field-name row and one row per record (1 with no table). */
+    int gridRowCount() const;
+    /** Grid columns: the empty column 0 and one column per field (1 with no table). */
+    int gridColumnCount() const;
+    /** The text of grid cell (row, column): row 0 holds the field names, column 0 nothing. */
+    QString gridText(int row, int column) const;
+
+    // Window state shared with the table loading, the analysis run and the join export.
+    QString TableFolder;    ///< folder of the chosen table, ending with the separator
+    QString FavoriteFolder; ///< folder read from the favourite-folder file
+    QString TableName;      ///< the chosen file's title less its extension
+    int ConnectAttempt = 0;
+    int FieldListFilled = 0;
 
     /** Replaces the whole text of the status line and shows it at once. */
     void setStatusText(const QString& text);
@@ -61,6 +85,9 @@ public:
     /** The size of the area below the menu bar, status line included. */
     static QSize clientSize();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildControls();
     void buildMenus();
@@ -68,6 +95,12 @@ private:
 
     void Form_Load();
     void check_Timer();
+    void cmdOpen_Click();
+    void mnuFileOpen_Click();
+    void openCommand();
+    void Grid_Click(int column);
+    void bindTable(std::unique_ptr<DbfTable> table);
+    QString startFolder() const;
     void cmdCancel_Click();
     void mnuFileExit_Click();
     void mnuFileCreateJoin_Click();
@@ -78,6 +111,10 @@ private:
     Platform& platform_;
     ChildWindows& children_;
     QLabel* statusText_ = nullptr;
+    DbfTableModel* model_ = nullptr;
+    // What the open dialog reports about the file confirmed last; empty until then.
+    QString dialogFileName_;
+    QString dialogFileTitle_;
 };
 
 } // namespace quarvel

@@ -41,6 +41,8 @@ public:
     virtual int platformCode() const = 0;
     /** The folder that holds the program's executable, without a trailing separator. */
     virtual QString programFolder() const = 0;
+    /** The user's configuration folder for this program (it may not exist yet). */
+    virtual QString configFolder() const = 0;
 };
 
 /** The seams a window may need, handed in by the start-up routine. */

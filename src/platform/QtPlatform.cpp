@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
 
@@ -98,6 +99,10 @@ int HostSystemInfo::platformCode() const {
 
 QString HostSystemInfo::programFolder() const {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString HostSystemInfo::configFolder() const {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
 } // namespace quarvel

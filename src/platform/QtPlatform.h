@@ -36,6 +36,7 @@ class HostSystemInfo final : public SystemInfo {
 public:
     int platformCode() const override;
     QString programFolder() const override;
+    QString configFolder() const override;
 };
 
 /**

@@ -81,9 +81,11 @@ class FakeSystemInfo final : public SystemInfo {
 public:
     int platformCode() const override { return code; }
     QString programFolder() const override { return folder; }
+    QString configFolder() const override { return config; }
 
     int code = kPlatformOther;
-    QString folder = QStringLiteral("/opt/quarvel");
+    QString folder = QStringLiteral("/nonexistent/quarvel");
+    QString config = QStringLiteral("/nonexistent/quarvel-config");
 };
 
 /** A full set of fakes, ready to hand to a window. */

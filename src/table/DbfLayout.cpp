@@ -1,0 +1,138 @@
+#include "DbfLayout.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace quarvel {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 32;
+constexpr std::size_t kDescriptorSize = 32;
+constexpr unsigned char kHeaderTerminator = 0x0D;
+
+unsigned readU16(const unsigned char* p) { return p[0] | (unsigned(p[1]) << 8); }
+
+std::uint32_t readU32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+
+std::string_view trimBlanks(std::string_view text, bool leading) {
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    while (leading && !text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t size,
+                                        std::string& error) {
+    if (size <= kFileHeaderSize) {
+        error = size == 0 ? "The file is empty." : "The file is too short to be a dBASE table.";
+        return std::nullopt;
+    }
+    DbfLayout layout;
+    layout.version = data[0];
+    layout.declaredRecords = readU32(data + 4);
+    layout.headerLength = static_cast<int>(readU16(data + 8));
+    layout.recordLength = static_cast<int>(readU16(data + 10));
+    layout.languageDriver = data[29];
+
+    const auto headerLength = static_cast<std::size_t>(layout.headerLength);
+    if (headerLength <= kFileHeaderSize) {
+        error = "The header length it states is too small.";
+        return std::nullopt;
+    }
+    if (headerLength > size) {
+        error = "The header runs past the end of the file.";
+        return std::nullopt;
+    }
+    if (layout.recordLength < 1) {
+        error = "The record length it states is zero.";
+        return std::nullopt;
+    }
+
+    int offset = 1; // every record starts with its deletion flag
+    std::size_t at = kFileHeaderSize;
+    // The descriptors end at their terminator, or where the header has no room for another.
+    while (at + kDescriptorSize <= headerLength && data[at] != kHeaderTerminator) {
+        const unsigned char* descriptor = data + at;
+        DbfFieldLayout field;
+        const auto* name = reinterpret_cast<const char*>(descriptor);
+        field.name.assign(name, strnlen(name, 11));
+        field.type = static_cast<char>(descriptor[11]);
+        field.width = descriptor[16];
+        field.decimals = descriptor[17];
+        if (field.type == 'C') {
+            // Long character fields keep the high byte of their width in the decimals byte.
+            field.width += 256 * field.decimals;
+            field.decimals = 0;
+        }
+        if (field.width < 1) {
+            error = "Field " + std::to_string(layout.fields.size() + 1) + " has no width.";
+            return std::nullopt;
+        }
+        field.offset = offset;
+        offset += field.width;
+        layout.fields.push_back(std::move(field));
+        at += kDescriptorSize;
+    }
+    if (offset != layout.recordLength) {
+        error = "The record length (" + std::to_string(layout.recordLength) +
+                " bytes) disagrees with the fields, which need " + std::to_string(offset) + ".";
+        return std::nullopt;
+    }
+    const std::size_t present = (size - headerLength) / static_cast<std::size_t>(layout.recordLength);
+    layout.readableRecords = std::min<std::size_t>(layout.declaredRecords, present);
+    return layout;
+}
+
+std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
+    std::string_view text(bytes, strnlen(bytes, width));
+    switch (type) {
+    case 'N':
+    case 'F': {
+        text = trimBlanks(text, true);
+        if (!text.empty() && text.front() == '*') {
+            return {}; // a NULL number, or one too wide for its field
+        }
+        return std::string(text);
+    }
+    case 'D': {
+        text = trimBlanks(text, true);
+        if (text.find_first_not_of('0') == std::string_view::npos) {
+            return {};
+        }
+        const bool digits = text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) {
+                                return c >= '0' && c <= '9';
+                            });
+        if (!digits) {
+            return std::string(text);
+        }
+        std::string date;
+        date.reserve(10);
+        date.append(text.substr(0, 4)).append(1, '-');
+        date.append(text.substr(4, 2)).append(1, '-');
+        date.append(text.substr(6, 2));
+        return date;
+    }
+    case 'L': {
+        text = trimBlanks(text, true);
+        if (text == "?") {
+            return {};
+        }
+        return std::string(text);
+    }
+    case 'C':
+        return std::string(trimBlanks(text, false)); // only the padding on the right
+    default:
+        return std::string(trimBlanks(text, true));
+    }
+}
+
+} // namespace quarvel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quarvel {
+
+/** One field as its header descriptor states it. */
+struct DbfFieldLayout {
+    std::string name; ///< the stored bytes of the name, up to its first NUL
+    char type = 'C';  ///< C, N, F, D, L, M, or whatever letter the writer used
+    int width = 0;    ///< bytes in each record (C fields may use the decimals byte as a high byte)
+    int decimals = 0;
+    int offset = 0;   ///< from the start of the record, after the deletion flag
+};
+
+/** The layout of a dBASE table, checked against the size of the file that holds it. */
+struct DbfLayout {
+    std::uint8_t version = 0;
+    std::uint8_t languageDriver = 0;
+    std::uint32_t declaredRecords = 0; ///< what the header claims
+    std::size_t readableRecords = 0;   ///< what the file really holds
+    int headerLength = 0;
+    int recordLength = 0;
+    std::vector<DbfFieldLayout> fields;
+};
+
+/**
+ * Checks a table's header before anything trusts it: the file is long enough for the
+ * header, the field descriptors (up to their terminator, or to the end of the header) have
+ * positive widths that add up to the record length (less its deletion flag). Returns
+ * the layout, or nothing with a sentence in error saying what is wrong.
+ */
+std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t size,
+                                        std::string& error);
+
+/** Bytes of a cell as displayed: NUL cuts the text, then blanks are trimmed as its type wants. */
+std::string cellDisplayBytes(char type, const char* bytes, std::size_t width);
+
+} // namespace quarvel

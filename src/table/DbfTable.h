@@ -1,0 +1,73 @@
+#pragma once
+
+#include "DbfLayout.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quarvel {
+
+/**
+ * A dBASE table held in memory: the file is read once, its header checked and opened with
+ * shapelib, and each cell is cut out of the record and decoded only when someone asks for
+ * it. Records marked deleted are left out; record numbers here count the others from 0.
+ *
+ * Cell texts: character fields without their padding blanks; numbers as stored without
+ * blanks; dates YYYYMMDD as YYYY-MM-DD; logicals as their letter; NULLs (blanks, a numeric
+ * field of asterisks, "?" logicals, zero dates) as the empty text; memo and other fields
+ * trimmed. Texts are decoded in the table's code page: its .cpg file, else its language
+ * driver byte, else UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+ */
+class DbfTable {
+public:
+    /** Opens the table at exactly this path; nullptr with a sentence in error on failure. */
+    static std::unique_ptr<DbfTable> open(const QString& path, QString& error);
+
+    DbfTable(const DbfTable&) = delete;
+    DbfTable& operator=(const DbfTable&) = delete;
+    ~DbfTable();
+
+    QString path() const { return path_; }
+    int recordCount() const { return recordCount_; }
+    int fieldCount() const { return static_cast<int>(layout_.fields.size()); }
+    const DbfLayout& layout() const { return layout_; }
+    const DbfFieldLayout& fieldLayout(int field) const;
+
+    QString fieldName(int field) const;
+    /** The text of a cell, as the grid and every reader of the table sees it. */
+    QString cellText(int record, int field) const;
+    /** The same text as bytes in the table's own code page, undecoded. */
+    std::string cellBytes(int record, int field) const;
+
+    /** The code page the texts are decoded from, as a QStringDecoder name. */
+    QString codePage() const { return codePage_; }
+    /** Encodes a text into the table's code page, for files that must match it byte for byte. */
+    QByteArray encode(const QString& text) const;
+
+    /** Records the header claims, and records marked deleted that are not shown. */
+    std::uint32_t declaredRecordCount() const { return layout_.declaredRecords; }
+    int deletedRecordCount() const { return deletedCount_; }
+
+private:
+    DbfTable() = default;
+    const char* field(int record, int fieldIndex) const;
+    QString decode(const std::string& bytes) const;
+
+    QString path_;
+    QByteArray data_;
+    DbfLayout layout_;
+    std::vector<std::uint32_t> shown_; ///< physical record numbers; empty when none is deleted
+    int recordCount_ = 0;
+    int deletedCount_ = 0;
+    QString codePage_;
+    mutable QStringDecoder decoder_;
+    std::vector<QString> names_;
+};
+
+} // namespace quarvel

@@ -1,0 +1,68 @@
+#include "TestTables.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace quarvel::testing {
+
+void writeTable(const QString& path, const TableSpec& spec) {
+    std::string error;
+    if (!quarvel::tools::writeDbf(QFile::encodeName(path).toStdString(), spec, error)) {
+        std::fprintf(stderr, "cannot write test table %s: %s\n", qPrintable(path), error.c_str());
+        std::abort();
+    }
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::abort();
+    }
+}
+
+void patchBytes(const QString& path, qsizetype offset, const QByteArray& bytes) {
+    QByteArray content = readBytes(path);
+    if (content.size() < offset + bytes.size()) {
+        content.resize(offset + bytes.size(), '\0');
+    }
+    content.replace(offset, bytes.size(), bytes);
+    writeBytes(path, content);
+}
+
+void patchU16(const QString& path, qsizetype offset, unsigned value) {
+    QByteArray bytes(2, '\0');
+    bytes[0] = static_cast<char>(value & 0xFF);
+    bytes[1] = static_cast<char>((value >> 8) & 0xFF);
+    patchBytes(path, offset, bytes);
+}
+
+void patchU32(const QString& path, qsizetype offset, unsigned value) {
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+    patchBytes(path, offset, bytes);
+}
+
+TableSpec textTable(const std::string& fieldName, const std::vector<std::string>& values,
+                    int width) {
+    TableSpec spec;
+    spec.fields = {{fieldName, 'C', width, 0}};
+    for (const std::string& value : values) {
+        spec.records.push_back({value});
+    }
+    return spec;
+}
+
+} // namespace quarvel::testing

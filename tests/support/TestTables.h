@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DbfWriter.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+
+namespace quarvel::testing {
+
+using quarvel::tools::FieldSpec;
+using quarvel::tools::TableSpec;
+
+/** Writes spec as a table at path (a .cpg beside it when the spec names one); aborts the
+ *  test program if shapelib refuses, since every later check would be meaningless. */
+void writeTable(const QString& path, const TableSpec& spec);
+
+QByteArray readBytes(const QString& path);
+void writeBytes(const QString& path, const QByteArray& bytes);
+
+/** Overwrites bytes of a file in place, for tables that must be odd or broken. */
+void patchBytes(const QString& path, qsizetype offset, const QByteArray& bytes);
+void patchU16(const QString& path, qsizetype offset, unsigned value);
+void patchU32(const QString& path, qsizetype offset, unsigned value);
+
+/** A one-field table of character values, the commonest shape in these tests. */
+TableSpec textTable(const std::string& fieldName, const std::vector<std::string>& values,
+                    int width = 20);
+
+} // namespace quarvel::testing

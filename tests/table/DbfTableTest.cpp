@@ -1,0 +1,351 @@
+#include "DbfTable.h"
+#include "TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <random>
+
+namespace quarvel {
+namespace {
+
+using namespace quarvel::testing;
+
+std::string text(const QString& s) { return s.toStdString(); }
+
+class DbfTableTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    std::unique_ptr<DbfTable> openOk(const QString& file) {
+        QString error;
+        auto table = DbfTable::open(file, error);
+        EXPECT_TRUE(table) << text(error);
+        return table;
+    }
+
+    QString openFails(const QString& file) {
+        QString error;
+        auto table = DbfTable::open(file, error);
+        EXPECT_FALSE(table);
+        EXPECT_FALSE(error.isEmpty());
+        return error;
+    }
+};
+
+TEST_F(DbfTableTest, EveryFieldTypeAsText) {
+    TableSpec spec;
+    spec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0},   {"SHARE", 'N', 8, 3},
+                   {"RATIO", 'F', 12, 4}, {"FOUNDED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},
+                   {"NOTES", 'M', 10, 0}};
+    spec.records = {{"Alder", "58805", "0.125", "1.5000", "19610514", "T", "12"},
+                    {"  Birch", "-4", "12.500", "-0.0001", "20240229", "f", std::nullopt}};
+    writeTable(path("types.dbf"), spec);
+    auto table = openOk(path("types.dbf"));
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->fieldCount(), 7);
+    ASSERT_EQ(table->recordCount(), 2);
+    const std::vector<std::vector<std::string>> expected = {
+        {"Alder", "58805", "0.125", "1.5000", "1961-05-14", "T", "12"},
+        {"  Birch", "-4", "12.500", "-0.0001", "2024-02-29", "f", ""}};
+    for (int r = 0; r < 2; ++r) {
+        for (int f = 0; f < 7; ++f) {
+            EXPECT_EQ(text(table->cellText(r, f)), expected[static_cast<std::size_t>(r)][static_cast<std::size_t>(f)])
+                << "record " << r << " field " << f;
+        }
+    }
+    EXPECT_EQ(text(table->fieldName(4)), "FOUNDED");
+    EXPECT_EQ(table->fieldLayout(2).decimals, 3);
+    EXPECT_EQ(text(table->cellText(5, 0)), "") << "a record that does not exist";
+    EXPECT_EQ(text(table->cellText(0, 9)), "") << "a field that does not exist";
+}
+
+TEST_F(DbfTableTest, NullsOfEveryTypeAreEmpty) {
+    TableSpec spec;
+    spec.fields = {{"NAME", 'C', 8, 0}, {"POP", 'N', 9, 0}, {"AREA", 'F', 10, 2},
+                   {"WHEN", 'D', 8, 0}, {"OK", 'L', 1, 0}};
+    spec.records = {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+                    {"x", "1", "2.00", "20200101", "T"}};
+    writeTable(path("nulls.dbf"), spec);
+    auto table = openOk(path("nulls.dbf"));
+    ASSERT_TRUE(table);
+    for (int f = 0; f < 5; ++f) {
+        EXPECT_EQ(text(table->cellText(0, f)), "") << "field " << f;
+        EXPECT_NE(text(table->cellText(1, f)), "") << "field " << f;
+    }
+}
+
+TEST_F(DbfTableTest, DeletedRecordsAreNotShown) {
+    TableSpec spec = textTable("NAME", {"a", "b", "c", "d", "e"});
+    spec.deletedRecords = {1, 3};
+    writeTable(path("deleted.dbf"), spec);
+    auto table = openOk(path("deleted.dbf"));
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->recordCount(), 3);
+    EXPECT_EQ(table->deletedRecordCount(), 2);
+    EXPECT_EQ(text(table->cellText(0, 0)), "a");
+    EXPECT_EQ(text(table->cellText(1, 0)), "c");
+    EXPECT_EQ(text(table->cellText(2, 0)), "e");
+}
+
+// ---------------------------------------------------------------------------------------
+// Code pages: .cpg, language driver byte, UTF-8 guess, Windows-1252.
+
+struct CodePageCase {
+    const char* name;
+    std::string codePageSpec;    // what the writer records ("" none, "LDID/n", .cpg text)
+    std::string storedName;      // bytes of the value as stored
+    std::string fieldName;       // bytes of the field name
+    const char* expectedCodePage;
+    const char* expectedText;    // UTF-8
+    const char* expectedField;   // UTF-8
+};
+
+class CodePages : public DbfTableTest, public ::testing::WithParamInterface<CodePageCase> {};
+
+TEST_P(CodePages, DecodeTextsAndFieldNames) {
+    const CodePageCase& c = GetParam();
+    TableSpec spec;
+    spec.codePage = c.codePageSpec;
+    spec.fields = {{c.fieldName, 'C', 20, 0}};
+    spec.records = {{c.storedName}};
+    writeTable(path("cp.dbf"), spec);
+    auto table = openOk(path("cp.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(text(table->codePage()), c.expectedCodePage);
+    EXPECT_EQ(text(table->cellText(0, 0)), c.expectedText);
+    EXPECT_EQ(text(table->fieldName(0)), c.expectedField);
+    // Encoding the text back gives the stored bytes: the join file relies on it.
+    EXPECT_EQ(table->encode(table->cellText(0, 0)).toStdString(), c.storedName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, CodePages,
+    ::testing::Values(
+        CodePageCase{"CpgUtf8", "UTF-8", "\xce\xb1\xce\xb2", "\xe2\x98\x83", "UTF-8",
+                     "\xce\xb1\xce\xb2", "\xe2\x98\x83"},
+        CodePageCase{"Cpg1252", "1252", "M\xe9xico", "NAME", "windows-1252", "M\xc3\xa9xico",
+                     "NAME"},
+        CodePageCase{"Cpg852", "852", "\x9f" "esk\xa0", "NAZEV", "IBM852",
+                     "\xc4\x8d" "esk\xc3\xa1", "NAZEV"},
+        CodePageCase{"Ldid1252", "LDID/87", "K\xf6ln", "ST\xc4" "DT", "windows-1252",
+                     "K\xc3\xb6ln", "ST\xc3\x84" "DT"},
+        CodePageCase{"Ldid852", "LDID/100", "\x9f", "N", "IBM852", "\xc4\x8d", "N"},
+        CodePageCase{"Ldid1251", "LDID/201", "\xcc\xee\xf1\xea\xe2\xe0", "N", "windows-1251",
+                     "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0", "N"},
+        CodePageCase{"GuessUtf8", "", "V\xc3\xa4nern", "NAME", "UTF-8", "V\xc3\xa4nern", "NAME"},
+        CodePageCase{"GuessAscii", "", "plain", "NAME", "UTF-8", "plain", "NAME"},
+        CodePageCase{"DefaultWindows1252", "", "M\xe9xico", "NAME", "windows-1252",
+                     "M\xc3\xa9xico", "NAME"}),
+    [](const ::testing::TestParamInfo<CodePageCase>& param) { return std::string(param.param.name); });
+
+TEST_F(DbfTableTest, CpgWinsOverTheLanguageDriverAndIsFoundInAnyLetterCase) {
+    TableSpec spec = textTable("NAME", {"\x9f"});
+    spec.codePage = "LDID/87";
+    writeTable(path("Point.dbf"), spec);
+    writeBytes(path("POINT.CPG"), "852\r\n");
+    auto table = openOk(path("Point.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(text(table->codePage()), "IBM852");
+    EXPECT_EQ(text(table->cellText(0, 0)), "\xc4\x8d");
+}
+
+TEST_F(DbfTableTest, EmptyCpgLeavesTheLanguageDriver) {
+    TableSpec spec = textTable("NAME", {"K\xf6ln"});
+    spec.codePage = "LDID/87";
+    writeTable(path("t.dbf"), spec);
+    writeBytes(path("t.cpg"), "");
+    auto table = openOk(path("t.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(text(table->codePage()), "windows-1252");
+}
+
+// ---------------------------------------------------------------------------------------
+// Odd files that must open, broken files that must be refused.
+
+TEST_F(DbfTableTest, ExactNameWhateverTheExtension) {
+    writeTable(path("t.dbf"), textTable("NAME", {"x"}));
+    QFile::rename(path("t.dbf"), path("Table.Dbf"));
+    EXPECT_TRUE(openOk(path("Table.Dbf")));
+    QFile::copy(path("Table.Dbf"), path("table.dat"));
+    EXPECT_TRUE(openOk(path("table.dat")));
+}
+
+TEST_F(DbfTableTest, ThreeHundredFields) {
+    TableSpec spec;
+    std::vector<std::optional<std::string>> record;
+    for (int f = 0; f < 300; ++f) {
+        spec.fields.push_back({"F" + std::to_string(f), 'N', 4, 0});
+        record.push_back(std::to_string(f));
+    }
+    spec.records = {record, record};
+    writeTable(path("wide.dbf"), spec);
+    auto table = openOk(path("wide.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->fieldCount(), 300);
+    EXPECT_EQ(text(table->fieldName(299)), "F299");
+    EXPECT_EQ(text(table->cellText(1, 299)), "299");
+}
+
+TEST_F(DbfTableTest, ZeroFieldsWithRecords) {
+    // Header, terminator, then three one-byte records (their deletion flags).
+    QByteArray bytes(32, '\0');
+    bytes[0] = 0x03;
+    bytes[4] = 3;
+    bytes[8] = 33;
+    bytes[10] = 1;
+    bytes += "\x0d   \x1a";
+    writeBytes(path("none.dbf"), bytes);
+    auto table = openOk(path("none.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->fieldCount(), 0);
+    EXPECT_EQ(table->recordCount(), 3);
+}
+
+TEST_F(DbfTableTest, MoreRecordsDeclaredThanPresent) {
+    writeTable(path("t.dbf"), textTable("NAME", {"a", "b", "c"}));
+    patchU32(path("t.dbf"), 4, 2000000000u);
+    auto table = openOk(path("t.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->recordCount(), 3);
+    EXPECT_EQ(text(table->cellText(2, 0)), "c");
+}
+
+TEST_F(DbfTableTest, MissingEndOfFileByte) {
+    writeTable(path("t.dbf"), textTable("NAME", {"a", "b"}));
+    QByteArray bytes = readBytes(path("t.dbf"));
+    ASSERT_EQ(bytes.back(), '\x1a');
+    bytes.chop(1);
+    writeBytes(path("t.dbf"), bytes);
+    auto table = openOk(path("t.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->recordCount(), 2);
+    EXPECT_EQ(text(table->cellText(1, 0)), "b");
+}
+
+TEST_F(DbfTableTest, EndOfFileByteWhereARecordShouldStart) {
+    // A zero-field table whose header counts the end-of-file byte as a record.
+    QByteArray bytes(32, '\0');
+    bytes[0] = 0x0d;
+    bytes[4] = 2;
+    bytes[8] = 33;
+    bytes[10] = 1;
+    bytes += "\x0d \x1a";
+    writeBytes(path("odd.dbf"), bytes);
+    auto table = openOk(path("odd.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->recordCount(), 1);
+}
+
+TEST_F(DbfTableTest, BrokenFilesAreRefused) {
+    writeTable(path("good.dbf"), textTable("NAME", {"a", "b"}));
+    const QByteArray good = readBytes(path("good.dbf"));
+
+    writeBytes(path("empty.dbf"), QByteArray());
+    EXPECT_EQ(text(openFails(path("empty.dbf"))), "The file is empty.");
+
+    writeBytes(path("short.dbf"), good.left(40));
+    openFails(path("short.dbf"));
+
+    writeBytes(path("reclen.dbf"), good);
+    patchU16(path("reclen.dbf"), 10, 30);
+    EXPECT_NE(openFails(path("reclen.dbf")).indexOf("disagrees"), -1);
+
+    openFails(path("missing.dbf"));
+    openFails(dir.path());
+}
+
+TEST_F(DbfTableTest, RandomBytesAreRefusedOrReadSafely) {
+    std::mt19937 random(4242);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray bytes(40 + round * 7, '\0');
+        for (char& b : bytes) {
+            b = static_cast<char>(byte(random));
+        }
+        if (round % 2 == 0) {
+            // Half of them start like a real header, so they get further in.
+            bytes.replace(0, 12, QByteArray::fromHex("03180101" "05000000" "41001500"));
+        }
+        writeBytes(path("noise.dbf"), bytes);
+        QString error;
+        auto table = DbfTable::open(path("noise.dbf"), error);
+        if (table) {
+            for (int r = 0; r < table->recordCount(); ++r) {
+                for (int f = 0; f < table->fieldCount(); ++f) {
+                    (void)table->cellText(r, f);
+                }
+            }
+        } else {
+            EXPECT_FALSE(error.isEmpty());
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Real tables written by other programs, when the shared test data is at hand.
+
+struct RealTable {
+    const char* file;
+    int records;
+    int fields;
+    const char* codePage;
+    int record;
+    int field;
+    const char* expected; // UTF-8
+};
+
+class RealTables : public ::testing::TestWithParam<RealTable> {};
+
+TEST_P(RealTables, OpenAndRead) {
+    const QDir folder(QStringLiteral(QUARVEL_SHARED_TESTDATA));
+    if (!folder.exists()) {
+        GTEST_SKIP() << "no shared test tables at " << QUARVEL_SHARED_TESTDATA;
+    }
+    const RealTable& t = GetParam();
+    QString error;
+    auto table = DbfTable::open(folder.filePath(QString::fromLatin1(t.file)), error);
+    ASSERT_TRUE(table) << text(error);
+    EXPECT_EQ(table->recordCount(), t.records);
+    EXPECT_EQ(table->fieldCount(), t.fields);
+    EXPECT_EQ(text(table->codePage()), t.codePage);
+    if (t.record >= 0) {
+        EXPECT_EQ(text(table->cellText(t.record, t.field)), t.expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SharedData, RealTables,
+    ::testing::Values(
+        RealTable{"sf_nc.dbf", 100, 14, "windows-1252", 0, 4, "Ashe"},
+        RealTable{"sf_nc.dbf", 100, 14, "windows-1252", 0, 0, "0.114000000000000"},
+        RealTable{"sf_storms_xyz.dbf", 71, 0, "UTF-8", -1, 0, ""},
+        RealTable{"spdata_nyadjwts.dbf", 281, 282, "windows-1252", -1, 0, ""},
+        RealTable{"rgdal_point.dbf", 1, 3, "IBM852", -1, 0, ""},
+        RealTable{"pysal_burkitt.dbf", 188, 6, "UTF-8", -1, 0, ""},
+        RealTable{"cartopy_ne_110m_lakes.dbf", 25, 7, "UTF-8", -1, 0, ""},
+        RealTable{"libreoffice_biblio.dbf", 20, 32, "UTF-8", -1, 0, ""},
+        RealTable{"npm-shapefile_number-property.dbf", 3, 1, "windows-1252", 0, 0, ""},
+        RealTable{"npm-shapefile_number-property.dbf", 3, 1, "windows-1252", 1, 0, "42"},
+        RealTable{"npm-shapefile_number-property.dbf", 3, 1, "windows-1252", 2, 0, "-4"},
+        RealTable{"npm-shapefile_latin1-property.dbf", 1, 1, "windows-1252", 0, 0,
+                  "M\xc3\xa9xico"},
+        RealTable{"npm-shapefile_utf8-property.dbf", 1, 1, "UTF-8", -1, 0, ""},
+        RealTable{"npm-shapefile_date-property.dbf", 3, 1, "windows-1252", -1, 0, ""},
+        RealTable{"npm-shapefile_empty.dbf", 0, 0, "windows-1252", -1, 0, ""},
+        RealTable{"npm-parsedbf_empty.dbf", 1, 0, "UTF-8", -1, 0, ""}),
+    [](const ::testing::TestParamInfo<RealTable>& param) {
+        std::string name;
+        for (const char* c = param.param.file; *c != '\0' && *c != '.'; ++c) {
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        }
+        return name + "_" + std::to_string(param.index);
+    });
+
+} // namespace
+} // namespace quarvel
