@@ -28,6 +28,7 @@ asan:
 bench:
 	@$(MAKE) build PRESET=release
 	@build/release/bench/quarvel_bench_sort
+	@build/release/bench/quarvel_bench_table
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

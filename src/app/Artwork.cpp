@@ -106,13 +106,13 @@ QPixmap drawOpenFolder() {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing, false);
     const QColor dark = paletteColor(0);
-    const QColor back = paletteColor(6);  // dark yellow
+    const QColor back = paletteColor(6);   // dark yellow
     const QColor front = paletteColor(14); // yellow
     // The back of the folder with its tab.
     p.setPen(dark);
     p.setBrush(back);
-    p.drawPolygon(QPolygon({QPoint(1, 3), QPoint(5, 3), QPoint(6, 4), QPoint(12, 4),
-                            QPoint(12, 13), QPoint(1, 13)}));
+    p.drawPolygon(QPolygon(
+        {QPoint(1, 3), QPoint(5, 3), QPoint(6, 4), QPoint(12, 4), QPoint(12, 13), QPoint(1, 13)}));
     // The open front, leaning forward.
     p.setBrush(front);
     p.drawPolygon(QPolygon({QPoint(3, 7), QPoint(15, 7), QPoint(12, 13), QPoint(1, 13)}));

@@ -8,13 +8,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -105,8 +105,7 @@ void frmQuarvel::buildControls() {
     Grid->setWordWrap(false);
     Grid->setVisible(false);
     // A click anywhere in a column, header or cell, picks that column's field.
-    connect(Grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &frmQuarvel::Grid_Click);
+    connect(Grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmQuarvel::Grid_Click);
     Grid->viewport()->installEventFilter(this);
 
     Label3 = placed<QLabel>(client, "Label3", twipsRect(240, 2760, 3135, 375));
@@ -209,6 +208,7 @@ void frmQuarvel::setStatusText(const QString& text) {
     statusText_->setText(text);
     // Long commands set the text between stages without returning to the event loop.
     statusText_->repaint();
+    emit statusTextChanged(text);
 }
 
 QString frmQuarvel::statusText() const {
@@ -229,9 +229,13 @@ bool frmQuarvel::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------------------
 // The open command and the favourite folder.
 
-void frmQuarvel::cmdOpen_Click() { openCommand(); }
+void frmQuarvel::cmdOpen_Click() {
+    openCommand();
+}
 
-void frmQuarvel::mnuFileOpen_Click() { openCommand(); }
+void frmQuarvel::mnuFileOpen_Click() {
+    openCommand();
+}
 
 QString frmQuarvel::startFolder() const {
     // Where the open dialog starts when no remembered folder exists: the sample tables
@@ -317,9 +321,13 @@ void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
     }
 }
 
-int frmQuarvel::gridRowCount() const { return model_ ? model_->gridRowCount() : 1; }
+int frmQuarvel::gridRowCount() const {
+    return model_ ? model_->gridRowCount() : 1;
+}
 
-int frmQuarvel::gridColumnCount() const { return model_ ? model_->gridColumnCount() : 1; }
+int frmQuarvel::gridColumnCount() const {
+    return model_ ? model_->gridColumnCount() : 1;
+}
 
 QString frmQuarvel::gridText(int row, int column) const {
     return model_ ? model_->gridText(row, column) : QString();

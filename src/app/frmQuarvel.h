@@ -88,6 +88,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    /** The status line's text has been replaced. */
+    void statusTextChanged(const QString& text);
+
 private:
     void buildControls();
     void buildMenus();

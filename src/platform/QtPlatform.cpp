@@ -19,11 +19,21 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, const QSt
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -79,9 +89,13 @@ QStringList qtNameFilters(const QString& filter) {
     return filters;
 }
 
-void ThreadSleepWaiter::waitBlocking(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void ThreadSleepWaiter::waitBlocking(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
-void ApplicationEnder::endProgram() { QCoreApplication::exit(0); }
+void ApplicationEnder::endProgram() {
+    QCoreApplication::exit(0);
+}
 
 bool DetachedProcessLauncher::start(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);
@@ -93,7 +107,7 @@ int HostSystemInfo::platformCode() const {
 #else
     const QString kernel = QSysInfo::kernelType();
     return kernel.isEmpty() || kernel == QLatin1String("unknown") ? kPlatformUnknown
-                                                                   : kPlatformOther;
+                                                                  : kPlatformOther;
 #endif
 }
 

@@ -13,17 +13,38 @@ QString codePageFromNumber(int number) {
         return QStringLiteral("windows-%1").arg(number);
     }
     switch (number) {
-    case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 860:
-    case 861: case 862: case 863: case 864: case 865: case 866: case 869:
+    case 437:
+    case 737:
+    case 775:
+    case 850:
+    case 852:
+    case 855:
+    case 857:
+    case 860:
+    case 861:
+    case 862:
+    case 863:
+    case 864:
+    case 865:
+    case 866:
+    case 869:
         return QStringLiteral("IBM%1").arg(number);
-    case 932: return QStringLiteral("Shift_JIS");
-    case 936: return QStringLiteral("GBK");
-    case 949: return QStringLiteral("windows-949");
-    case 950: return QStringLiteral("Big5");
-    case 65001: return QStringLiteral("UTF-8");
-    case 10000: return QStringLiteral("macintosh");
-    case 10007: return QStringLiteral("x-mac-cyrillic");
-    case 28591: return QStringLiteral("ISO-8859-1");
+    case 932:
+        return QStringLiteral("Shift_JIS");
+    case 936:
+        return QStringLiteral("GBK");
+    case 949:
+        return QStringLiteral("windows-949");
+    case 950:
+        return QStringLiteral("Big5");
+    case 65001:
+        return QStringLiteral("UTF-8");
+    case 10000:
+        return QStringLiteral("macintosh");
+    case 10007:
+        return QStringLiteral("x-mac-cyrillic");
+    case 28591:
+        return QStringLiteral("ISO-8859-1");
     default:
         if (number >= 28592 && number <= 28599) {
             return QStringLiteral("ISO-8859-%1").arg(number - 28590);
@@ -80,33 +101,118 @@ QString codePageFromCpg(const QString& cpgText) {
 QString codePageFromLanguageDriver(std::uint8_t driver) {
     int number = 0;
     switch (driver) {
-    case 0x01: case 0x09: case 0x0B: case 0x0D: case 0x0F: case 0x11: case 0x15: case 0x18:
-    case 0x19: case 0x1B: number = 437; break;
-    case 0x02: case 0x0A: case 0x0E: case 0x10: case 0x12: case 0x14: case 0x16: case 0x1A:
-    case 0x1D: case 0x25: case 0x37: number = 850; break;
-    case 0x03: case 0x57: case 0x58: case 0x59: number = 1252; break;
-    case 0x08: case 0x17: case 0x66: number = 865; break;
-    case 0x13: case 0x7B: number = 932; break;
-    case 0x1C: case 0x6C: number = 863; break;
-    case 0x1F: case 0x22: case 0x23: case 0x40: case 0x64: case 0x87: number = 852; break;
-    case 0x24: number = 860; break;
-    case 0x26: case 0x65: number = 866; break;
-    case 0x4D: case 0x7A: number = 936; break;
-    case 0x4E: case 0x79: number = 949; break;
-    case 0x4F: case 0x78: number = 950; break;
-    case 0x50: case 0x7C: number = 874; break;
-    case 0x67: number = 861; break;
-    case 0x6A: case 0x86: number = 737; break;
-    case 0x6B: case 0x88: number = 857; break;
-    case 0x7D: number = 1255; break;
-    case 0x7E: number = 1256; break;
-    case 0x96: number = 10007; break;
-    case 0xC8: number = 1250; break;
-    case 0xC9: number = 1251; break;
-    case 0xCA: number = 1254; break;
-    case 0xCB: number = 1253; break;
-    case 0xCC: number = 1257; break;
-    default: return {};
+    case 0x01:
+    case 0x09:
+    case 0x0B:
+    case 0x0D:
+    case 0x0F:
+    case 0x11:
+    case 0x15:
+    case 0x18:
+    case 0x19:
+    case 0x1B:
+        number = 437;
+        break;
+    case 0x02:
+    case 0x0A:
+    case 0x0E:
+    case 0x10:
+    case 0x12:
+    case 0x14:
+    case 0x16:
+    case 0x1A:
+    case 0x1D:
+    case 0x25:
+    case 0x37:
+        number = 850;
+        break;
+    case 0x03:
+    case 0x57:
+    case 0x58:
+    case 0x59:
+        number = 1252;
+        break;
+    case 0x08:
+    case 0x17:
+    case 0x66:
+        number = 865;
+        break;
+    case 0x13:
+    case 0x7B:
+        number = 932;
+        break;
+    case 0x1C:
+    case 0x6C:
+        number = 863;
+        break;
+    case 0x1F:
+    case 0x22:
+    case 0x23:
+    case 0x40:
+    case 0x64:
+    case 0x87:
+        number = 852;
+        break;
+    case 0x24:
+        number = 860;
+        break;
+    case 0x26:
+    case 0x65:
+        number = 866;
+        break;
+    case 0x4D:
+    case 0x7A:
+        number = 936;
+        break;
+    case 0x4E:
+    case 0x79:
+        number = 949;
+        break;
+    case 0x4F:
+    case 0x78:
+        number = 950;
+        break;
+    case 0x50:
+    case 0x7C:
+        number = 874;
+        break;
+    case 0x67:
+        number = 861;
+        break;
+    case 0x6A:
+    case 0x86:
+        number = 737;
+        break;
+    case 0x6B:
+    case 0x88:
+        number = 857;
+        break;
+    case 0x7D:
+        number = 1255;
+        break;
+    case 0x7E:
+        number = 1256;
+        break;
+    case 0x96:
+        number = 10007;
+        break;
+    case 0xC8:
+        number = 1250;
+        break;
+    case 0xC9:
+        number = 1251;
+        break;
+    case 0xCA:
+        number = 1254;
+        break;
+    case 0xCB:
+        number = 1253;
+        break;
+    case 0xCC:
+        number = 1257;
+        break;
+    default:
+        return {};
     }
     const QString name = codePageFromNumber(number);
     return isKnown(name) ? name : QString();

@@ -11,7 +11,9 @@ constexpr std::size_t kFileHeaderSize = 32;
 constexpr std::size_t kDescriptorSize = 32;
 constexpr unsigned char kHeaderTerminator = 0x0D;
 
-unsigned readU16(const unsigned char* p) { return p[0] | (unsigned(p[1]) << 8); }
+unsigned readU16(const unsigned char* p) {
+    return p[0] | (unsigned(p[1]) << 8);
+}
 
 std::uint32_t readU32(const unsigned char* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
@@ -87,7 +89,8 @@ std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t s
                 " bytes) disagrees with the fields, which need " + std::to_string(offset) + ".";
         return std::nullopt;
     }
-    const std::size_t present = (size - headerLength) / static_cast<std::size_t>(layout.recordLength);
+    const std::size_t present =
+        (size - headerLength) / static_cast<std::size_t>(layout.recordLength);
     layout.readableRecords = std::min<std::size_t>(layout.declaredRecords, present);
     return layout;
 }

@@ -64,7 +64,9 @@ SAFile memoryOpen(const char* name, const char* access) {
     return reinterpret_cast<SAFile>(file);
 }
 
-MemoryFile* asMemory(SAFile file) { return reinterpret_cast<MemoryFile*>(file); }
+MemoryFile* asMemory(SAFile file) {
+    return reinterpret_cast<MemoryFile*>(file);
+}
 
 SAOffset memoryRead(void* buffer, SAOffset size, SAOffset count, SAFile handle) {
     MemoryFile* file = asMemory(handle);
@@ -77,7 +79,9 @@ SAOffset memoryRead(void* buffer, SAOffset size, SAOffset count, SAFile handle) 
     return items;
 }
 
-SAOffset memoryWrite(void*, SAOffset, SAOffset, SAFile) { return 0; }
+SAOffset memoryWrite(void*, SAOffset, SAOffset, SAFile) {
+    return 0;
+}
 
 SAOffset memorySeek(SAFile handle, SAOffset offset, int whence) {
     MemoryFile* file = asMemory(handle);
@@ -91,16 +95,22 @@ SAOffset memorySeek(SAFile handle, SAOffset offset, int whence) {
     return 0;
 }
 
-SAOffset memoryTell(SAFile handle) { return asMemory(handle)->position; }
+SAOffset memoryTell(SAFile handle) {
+    return asMemory(handle)->position;
+}
 
-int memoryFlush(SAFile) { return 0; }
+int memoryFlush(SAFile) {
+    return 0;
+}
 
 int memoryClose(SAFile handle) {
     delete asMemory(handle);
     return 0;
 }
 
-int memoryRemove(const char*) { return -1; }
+int memoryRemove(const char*) {
+    return -1;
+}
 
 void collectError(const char* message) {
     if (currentOpen != nullptr) {
@@ -215,9 +225,8 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error) {
         DBFHandle handle = DBFOpenLL(name.constData(), "rb", &hooks);
         currentOpen = nullptr;
         if (handle == nullptr) {
-            error = context.errors.empty()
-                        ? QStringLiteral("The file is not a dBASE table.")
-                        : QString::fromStdString(context.errors.front());
+            error = context.errors.empty() ? QStringLiteral("The file is not a dBASE table.")
+                                           : QString::fromStdString(context.errors.front());
             return nullptr;
         }
         bool agrees = DBFGetFieldCount(handle) == table->fieldCount() &&
@@ -272,7 +281,8 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error) {
     if (codePage.isEmpty()) {
         // The descriptors hold binary widths; only the names and the records are text.
         const std::string_view everything(table->data_.constData(), size);
-        bool utf8 = isValidUtf8(everything.substr(static_cast<std::size_t>(table->layout_.headerLength)));
+        bool utf8 =
+            isValidUtf8(everything.substr(static_cast<std::size_t>(table->layout_.headerLength)));
         for (const DbfFieldLayout& field : table->layout_.fields) {
             utf8 = utf8 && isValidUtf8(field.name);
         }
@@ -303,8 +313,8 @@ const char* DbfTable::field(int record, int fieldIndex) const {
     if (record < 0 || record >= recordCount_ || fieldIndex < 0 || fieldIndex >= fieldCount()) {
         return nullptr;
     }
-    const std::size_t physical =
-        shown_.empty() ? static_cast<std::size_t>(record) : shown_[static_cast<std::size_t>(record)];
+    const std::size_t physical = shown_.empty() ? static_cast<std::size_t>(record)
+                                                : shown_[static_cast<std::size_t>(record)];
     return data_.constData() + layout_.headerLength +
            physical * static_cast<std::size_t>(layout_.recordLength) +
            layout_.fields[static_cast<std::size_t>(fieldIndex)].offset;

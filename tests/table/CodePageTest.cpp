@@ -27,9 +27,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CpgCase{"866", "IBM866"}, CpgCase{"ISO-8859-1", "ISO-8859-1"},
                       CpgCase{"88591", "ISO-8859-1"}, CpgCase{"8859_2", "ISO-8859-2"},
                       CpgCase{"ISO 8859-15", "ISO-8859-15"}, CpgCase{"932", "Shift_JIS"},
-                      CpgCase{"65001", "UTF-8"}, CpgCase{"KOI8-R", "KOI8-R"},
-                      CpgCase{"", ""}, CpgCase{"   ", ""}, CpgCase{"no such thing", ""},
-                      CpgCase{"99999", ""}));
+                      CpgCase{"65001", "UTF-8"}, CpgCase{"KOI8-R", "KOI8-R"}, CpgCase{"", ""},
+                      CpgCase{"   ", ""}, CpgCase{"no such thing", ""}, CpgCase{"99999", ""}));
 
 struct DriverCase {
     int driver;
@@ -39,8 +38,9 @@ struct DriverCase {
 class LanguageDriver : public ::testing::TestWithParam<DriverCase> {};
 
 TEST_P(LanguageDriver, NamesTheDecoder) {
-    EXPECT_EQ(codePageFromLanguageDriver(static_cast<std::uint8_t>(GetParam().driver)).toStdString(),
-              GetParam().codePage)
+    EXPECT_EQ(
+        codePageFromLanguageDriver(static_cast<std::uint8_t>(GetParam().driver)).toStdString(),
+        GetParam().codePage)
         << "driver " << GetParam().driver;
 }
 
@@ -65,13 +65,17 @@ TEST(Utf8, WellFormedAndNot) {
         {"Balqash K\xc3\xb6li", true},
         {"\xe2\x98\x83 snowman", true},
         {"\xf0\x9f\x8c\x8d globe", true},
-        {"M\xe9xico", false},                 // Latin-1
-        {"\xc3", false},                      // cut short
-        {"\xc0\xaf", false},                  // overlong
-        {"\xed\xa0\x80", false},              // surrogate
-        {"\xf4\x90\x80\x80", false},          // past U+10FFFF
-        {"12345678\xc3\xa9" "abcdefgh", true}, // after the eight-byte fast path
-        {"12345678\xe9" "abcdefgh", false},
+        {"M\xe9xico", false},        // Latin-1
+        {"\xc3", false},             // cut short
+        {"\xc0\xaf", false},         // overlong
+        {"\xed\xa0\x80", false},     // surrogate
+        {"\xf4\x90\x80\x80", false}, // past U+10FFFF
+        {"12345678\xc3\xa9"
+         "abcdefgh",
+         true}, // after the eight-byte fast path
+        {"12345678\xe9"
+         "abcdefgh",
+         false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << "\"" << c.bytes << "\"";

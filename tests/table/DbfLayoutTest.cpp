@@ -34,8 +34,8 @@ struct HandMadeTable {
         for (const Field& f : fields) {
             sum += f.type == 'C' ? f.width + 256 * f.decimals : f.width;
         }
-        const int header = headerLength >= 0 ? headerLength
-                                              : 32 + 32 * static_cast<int>(fields.size()) + 1;
+        const int header =
+            headerLength >= 0 ? headerLength : 32 + 32 * static_cast<int>(fields.size()) + 1;
         const int length = recordLength >= 0 ? recordLength : sum;
         b[8] = static_cast<unsigned char>(header & 0xFF);
         b[9] = static_cast<unsigned char>(header >> 8);
@@ -69,7 +69,9 @@ std::optional<DbfLayout> check(const std::vector<unsigned char>& bytes, std::str
 TEST(DbfLayout, ReadsFieldsAndOffsets) {
     HandMadeTable t;
     t.fields = {{"NAME", 'C', 10}, {"POP", 'N', 8}, {"WHEN", 'D', 8}};
-    t.records = {"Alder     " "   58805" "20200101"};
+    t.records = {"Alder     "
+                 "   58805"
+                 "20200101"};
     std::string error;
     const auto layout = check(t.bytes(), error);
     ASSERT_TRUE(layout) << error;
@@ -178,17 +180,18 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"TruncatedHeader", oneField(), 40, "The header runs past the end"},
         BrokenCase{"HeaderLengthTooSmall", with(oneField(), &HandMadeTable::headerLength, 32), 0,
                    "The header length it states is too small"},
-        BrokenCase{"HeaderLengthPastTheEnd",
-                   with(oneField(), &HandMadeTable::headerLength, 60000), 200,
-                   "The header runs past the end"},
+        BrokenCase{"HeaderLengthPastTheEnd", with(oneField(), &HandMadeTable::headerLength, 60000),
+                   200, "The header runs past the end"},
         BrokenCase{"RecordLengthZero", with(oneField(), &HandMadeTable::recordLength, 0), 0,
                    "The record length it states is zero"},
-        BrokenCase{"RecordLengthDisagrees", with(oneField(), &HandMadeTable::recordLength, 12),
-                   0, "The record length (12 bytes) disagrees with the fields, which need 11"},
+        BrokenCase{"RecordLengthDisagrees", with(oneField(), &HandMadeTable::recordLength, 12), 0,
+                   "The record length (12 bytes) disagrees with the fields, which need 11"},
         BrokenCase{"GarbageAfterTheDescriptors", withGarbageDescriptor(), 0,
                    "Field 3 has no width"},
         BrokenCase{"ZeroWidthField", withZeroWidth(), 0, "Field 3 has no width"}),
-    [](const ::testing::TestParamInfo<BrokenCase>& param) { return std::string(param.param.name); });
+    [](const ::testing::TestParamInfo<BrokenCase>& param) {
+        return std::string(param.param.name);
+    });
 
 TEST(DbfLayout, DescriptorsFillingTheHeaderNeedNoTerminator) {
     HandMadeTable t = oneField();

@@ -14,7 +14,9 @@ namespace {
 
 using namespace quarvel::testing;
 
-std::string text(const QString& s) { return s.toStdString(); }
+std::string text(const QString& s) {
+    return s.toStdString();
+}
 
 class DbfTableTest : public ::testing::Test {
 protected:
@@ -40,7 +42,7 @@ protected:
 
 TEST_F(DbfTableTest, EveryFieldTypeAsText) {
     TableSpec spec;
-    spec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0},   {"SHARE", 'N', 8, 3},
+    spec.fields = {{"NAME", 'C', 12, 0},  {"POP", 'N', 9, 0},     {"SHARE", 'N', 8, 3},
                    {"RATIO", 'F', 12, 4}, {"FOUNDED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},
                    {"NOTES", 'M', 10, 0}};
     spec.records = {{"Alder", "58805", "0.125", "1.5000", "19610514", "T", "12"},
@@ -55,7 +57,8 @@ TEST_F(DbfTableTest, EveryFieldTypeAsText) {
         {"  Birch", "-4", "12.500", "-0.0001", "2024-02-29", "f", ""}};
     for (int r = 0; r < 2; ++r) {
         for (int f = 0; f < 7; ++f) {
-            EXPECT_EQ(text(table->cellText(r, f)), expected[static_cast<std::size_t>(r)][static_cast<std::size_t>(f)])
+            EXPECT_EQ(text(table->cellText(r, f)),
+                      expected[static_cast<std::size_t>(r)][static_cast<std::size_t>(f)])
                 << "record " << r << " field " << f;
         }
     }
@@ -67,8 +70,11 @@ TEST_F(DbfTableTest, EveryFieldTypeAsText) {
 
 TEST_F(DbfTableTest, NullsOfEveryTypeAreEmpty) {
     TableSpec spec;
-    spec.fields = {{"NAME", 'C', 8, 0}, {"POP", 'N', 9, 0}, {"AREA", 'F', 10, 2},
-                   {"WHEN", 'D', 8, 0}, {"OK", 'L', 1, 0}};
+    spec.fields = {{"NAME", 'C', 8, 0},
+                   {"POP", 'N', 9, 0},
+                   {"AREA", 'F', 10, 2},
+                   {"WHEN", 'D', 8, 0},
+                   {"OK", 'L', 1, 0}};
     spec.records = {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
                     {"x", "1", "2.00", "20200101", "T"}};
     writeTable(path("nulls.dbf"), spec);
@@ -98,12 +104,12 @@ TEST_F(DbfTableTest, DeletedRecordsAreNotShown) {
 
 struct CodePageCase {
     const char* name;
-    std::string codePageSpec;    // what the writer records ("" none, "LDID/n", .cpg text)
-    std::string storedName;      // bytes of the value as stored
-    std::string fieldName;       // bytes of the field name
+    std::string codePageSpec; // what the writer records ("" none, "LDID/n", .cpg text)
+    std::string storedName;   // bytes of the value as stored
+    std::string fieldName;    // bytes of the field name
     const char* expectedCodePage;
-    const char* expectedText;    // UTF-8
-    const char* expectedField;   // UTF-8
+    const char* expectedText;  // UTF-8
+    const char* expectedField; // UTF-8
 };
 
 class CodePages : public DbfTableTest, public ::testing::WithParamInterface<CodePageCase> {};
@@ -131,18 +137,29 @@ INSTANTIATE_TEST_SUITE_P(
                      "\xce\xb1\xce\xb2", "\xe2\x98\x83"},
         CodePageCase{"Cpg1252", "1252", "M\xe9xico", "NAME", "windows-1252", "M\xc3\xa9xico",
                      "NAME"},
-        CodePageCase{"Cpg852", "852", "\x9f" "esk\xa0", "NAZEV", "IBM852",
-                     "\xc4\x8d" "esk\xc3\xa1", "NAZEV"},
-        CodePageCase{"Ldid1252", "LDID/87", "K\xf6ln", "ST\xc4" "DT", "windows-1252",
-                     "K\xc3\xb6ln", "ST\xc3\x84" "DT"},
+        CodePageCase{"Cpg852", "852",
+                     "\x9f"
+                     "esk\xa0",
+                     "NAZEV", "IBM852",
+                     "\xc4\x8d"
+                     "esk\xc3\xa1",
+                     "NAZEV"},
+        CodePageCase{"Ldid1252", "LDID/87", "K\xf6ln",
+                     "ST\xc4"
+                     "DT",
+                     "windows-1252", "K\xc3\xb6ln",
+                     "ST\xc3\x84"
+                     "DT"},
         CodePageCase{"Ldid852", "LDID/100", "\x9f", "N", "IBM852", "\xc4\x8d", "N"},
         CodePageCase{"Ldid1251", "LDID/201", "\xcc\xee\xf1\xea\xe2\xe0", "N", "windows-1251",
                      "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0", "N"},
         CodePageCase{"GuessUtf8", "", "V\xc3\xa4nern", "NAME", "UTF-8", "V\xc3\xa4nern", "NAME"},
         CodePageCase{"GuessAscii", "", "plain", "NAME", "UTF-8", "plain", "NAME"},
-        CodePageCase{"DefaultWindows1252", "", "M\xe9xico", "NAME", "windows-1252",
-                     "M\xc3\xa9xico", "NAME"}),
-    [](const ::testing::TestParamInfo<CodePageCase>& param) { return std::string(param.param.name); });
+        CodePageCase{"DefaultWindows1252", "", "M\xe9xico", "NAME", "windows-1252", "M\xc3\xa9xico",
+                     "NAME"}),
+    [](const ::testing::TestParamInfo<CodePageCase>& param) {
+        return std::string(param.param.name);
+    });
 
 TEST_F(DbfTableTest, CpgWinsOverTheLanguageDriverAndIsFoundInAnyLetterCase) {
     TableSpec spec = textTable("NAME", {"\x9f"});
@@ -270,7 +287,10 @@ TEST_F(DbfTableTest, RandomBytesAreRefusedOrReadSafely) {
         }
         if (round % 2 == 0) {
             // Half of them start like a real header, so they get further in.
-            bytes.replace(0, 12, QByteArray::fromHex("03180101" "05000000" "41001500"));
+            bytes.replace(0, 12,
+                          QByteArray::fromHex("03180101"
+                                              "05000000"
+                                              "41001500"));
         }
         writeBytes(path("noise.dbf"), bytes);
         QString error;
@@ -333,8 +353,7 @@ INSTANTIATE_TEST_SUITE_P(
         RealTable{"npm-shapefile_number-property.dbf", 3, 1, "windows-1252", 0, 0, ""},
         RealTable{"npm-shapefile_number-property.dbf", 3, 1, "windows-1252", 1, 0, "42"},
         RealTable{"npm-shapefile_number-property.dbf", 3, 1, "windows-1252", 2, 0, "-4"},
-        RealTable{"npm-shapefile_latin1-property.dbf", 1, 1, "windows-1252", 0, 0,
-                  "M\xc3\xa9xico"},
+        RealTable{"npm-shapefile_latin1-property.dbf", 1, 1, "windows-1252", 0, 0, "M\xc3\xa9xico"},
         RealTable{"npm-shapefile_utf8-property.dbf", 1, 1, "UTF-8", -1, 0, ""},
         RealTable{"npm-shapefile_date-property.dbf", 3, 1, "windows-1252", -1, 0, ""},
         RealTable{"npm-shapefile_empty.dbf", 0, 0, "windows-1252", -1, 0, ""},

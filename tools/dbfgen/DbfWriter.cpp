@@ -81,12 +81,12 @@ bool writeDbf(const std::string& path, const TableSpec& spec, std::string& error
 bool writeBenchmarkTable(const std::string& path, int records, unsigned seed, std::string& error) {
     TableSpec spec;
     spec.codePage = "LDID/87";
-    spec.fields = {{"ID", 'N', 9, 0},       {"NAME", 'C', 40, 0},     {"POP", 'N', 10, 0},
-                   {"AREA", 'N', 14, 3},    {"INCOME", 'N', 12, 2},   {"TEMP", 'N', 8, 2},
-                   {"ELEV", 'N', 9, 1},     {"SORTED", 'N', 10, 0},   {"RANK", 'N', 8, 0},
-                   {"DENSITY", 'F', 19, 8}, {"SHARE", 'N', 10, 6},    {"GROWTH", 'N', 9, 4},
-                   {"LAT", 'N', 12, 6},     {"LON", 'N', 12, 6},      {"FOUNDED", 'D', 8, 0},
-                   {"SURVEYED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},    {"REGION", 'C', 20, 0},
+    spec.fields = {{"ID", 'N', 9, 0},       {"NAME", 'C', 40, 0},   {"POP", 'N', 10, 0},
+                   {"AREA", 'N', 14, 3},    {"INCOME", 'N', 12, 2}, {"TEMP", 'N', 8, 2},
+                   {"ELEV", 'N', 9, 1},     {"SORTED", 'N', 10, 0}, {"RANK", 'N', 8, 0},
+                   {"DENSITY", 'F', 19, 8}, {"SHARE", 'N', 10, 6},  {"GROWTH", 'N', 9, 4},
+                   {"LAT", 'N', 12, 6},     {"LON", 'N', 12, 6},    {"FOUNDED", 'D', 8, 0},
+                   {"SURVEYED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},  {"REGION", 'C', 20, 0},
                    {"CODE", 'C', 12, 0},    {"NOTE", 'C', 40, 0}};
     spec.records.reserve(static_cast<std::size_t>(records));
     std::mt19937 random(seed);

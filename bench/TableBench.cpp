@@ -1,0 +1,118 @@
+// Opening a table of a million records and showing it in the grid, and reading one field of
+// every record through the same cell texts the analysis uses.
+// Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_table
+// Without QUARVEL_BENCH_TABLE a 1,000,000-record table is written once to the temp folder.
+#include "DbfTable.h"
+#include "DbfTableModel.h"
+#include "DbfWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTableView>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QString tablePath() {
+    static const QString path = [] {
+        if (const char* given = std::getenv("QUARVEL_BENCH_TABLE")) {
+            return QString::fromLocal8Bit(given);
+        }
+        const QString made = QDir::temp().filePath("quarvel_bench_1m.dbf");
+        if (!QFileInfo::exists(made)) {
+            std::string error;
+            if (!quarvel::tools::writeBenchmarkTable(made.toStdString(), 1'000'000, 1, error)) {
+                std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(made), error.c_str());
+                std::exit(1);
+            }
+        }
+        return made;
+    }();
+    return path;
+}
+
+long peakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_OpenAndShowInGrid(benchmark::State& state) {
+    const QString path = tablePath();
+    const double fileMiB = static_cast<double>(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    QTableView view;
+    view.resize(800, 400);
+    view.show();
+    QApplication::processEvents();
+    const long before = peakResidentKiB();
+    long afterFirst = 0;
+    for (auto _ : state) {
+        QString error;
+        auto table = quarvel::DbfTable::open(path, error);
+        if (!table) {
+            state.SkipWithError(qPrintable(error));
+            return;
+        }
+        auto* model = new quarvel::DbfTableModel(std::move(table));
+        QAbstractItemModel* old = view.model();
+        view.setModel(model);
+        view.setColumnHidden(0, true);
+        view.repaint();
+        QApplication::processEvents();
+        delete old;
+        benchmark::DoNotOptimize(model);
+        if (afterFirst == 0) {
+            afterFirst = peakResidentKiB();
+        }
+    }
+    delete view.model();
+    // Memory for one table shown in the grid (later rounds hold the previous table until
+    // the next one has loaded, as the program does).
+    state.counters["file_MiB"] = fileMiB;
+    state.counters["memory_per_file_size"] =
+        static_cast<double>(afterFirst - before) / 1024.0 / fileMiB;
+}
+
+void BM_ReadOneFieldOfEveryRecord(benchmark::State& state) {
+    QString error;
+    auto table = quarvel::DbfTable::open(tablePath(), error);
+    if (!table) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    int field = 0;
+    for (int f = 0; f < table->fieldCount(); ++f) {
+        if (table->fieldName(f) == QLatin1String("POP")) {
+            field = f;
+        }
+    }
+    for (auto _ : state) {
+        qsizetype total = 0;
+        for (int r = 0; r < table->recordCount(); ++r) {
+            total += table->cellText(r, field).size();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * table->recordCount());
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenAndShowInGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadOneFieldOfEveryRecord)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
