@@ -29,6 +29,7 @@ bench:
 	@$(MAKE) build PRESET=release
 	@build/release/bench/quarvel_bench_sort
 	@build/release/bench/quarvel_bench_table
+	@build/release/bench/quarvel_bench_analysis
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

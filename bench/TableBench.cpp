@@ -2,41 +2,19 @@
 // every record through the same cell texts the analysis uses.
 // Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_table
 // Without QUARVEL_BENCH_TABLE a 1,000,000-record table is written once to the temp folder.
+#include "BenchTable.h"
 #include "DbfTable.h"
 #include "DbfTableModel.h"
-#include "DbfWriter.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QTableView>
 
 #include <sys/resource.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
-
-QString tablePath() {
-    static const QString path = [] {
-        if (const char* given = std::getenv("QUARVEL_BENCH_TABLE")) {
-            return QString::fromLocal8Bit(given);
-        }
-        const QString made = QDir::temp().filePath("quarvel_bench_1m.dbf");
-        if (!QFileInfo::exists(made)) {
-            std::string error;
-            if (!quarvel::tools::writeBenchmarkTable(made.toStdString(), 1'000'000, 1, error)) {
-                std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(made), error.c_str());
-                std::exit(1);
-            }
-        }
-        return made;
-    }();
-    return path;
-}
 
 long peakResidentKiB() {
     rusage usage{};
@@ -45,7 +23,7 @@ long peakResidentKiB() {
 }
 
 void BM_OpenAndShowInGrid(benchmark::State& state) {
-    const QString path = tablePath();
+    const QString path = quarvel::bench::benchTablePath();
     const double fileMiB = static_cast<double>(QFileInfo(path).size()) / (1024.0 * 1024.0);
     QTableView view;
     view.resize(800, 400);
@@ -82,7 +60,7 @@ void BM_OpenAndShowInGrid(benchmark::State& state) {
 
 void BM_ReadOneFieldOfEveryRecord(benchmark::State& state) {
     QString error;
-    auto table = quarvel::DbfTable::open(tablePath(), error);
+    auto table = quarvel::DbfTable::open(quarvel::bench::benchTablePath(), error);
     if (!table) {
         state.SkipWithError(qPrintable(error));
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace quarvel {
@@ -22,6 +23,10 @@ struct AnalysisResults {
     double UpperInnerFence = 0;
     double LowerOuterFence = 0;
     double UpperOuterFence = 0;
+
+    /** Which table (full path) and which field the results describe, as UTF-8 texts. */
+    std::string TablePath;
+    std::string FieldName;
 };
 
 } // namespace quarvel

@@ -68,10 +68,20 @@ double readRadixInteger(PrefixReader& reader, int radix) {
 } // namespace
 
 std::string FileNumberText(double value) {
+    std::string text;
+    AppendFileNumberText(text, value);
+    return text;
+}
+
+void AppendFileNumberText(std::string& out, double value) {
     if (value == 0) {
-        return "0"; // also for negative zero, which is not a negative number
+        out += '0'; // also for negative zero, which is not a negative number
+        return;
     }
-    return generalText(value);
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::general, kSignificantDigits);
+    out.append(buffer, result.ptr);
 }
 
 std::string LabelNumberText(double value) {

@@ -1,5 +1,6 @@
 #include "frmQuarvel.h"
 
+#include "AnalysisRun.h"
 #include "Artwork.h"
 #include "FavoriteFolder.h"
 #include "NumberText.h"
@@ -124,6 +125,7 @@ void frmQuarvel::buildControls() {
 
     cmdCancel = placed<QPushButton>(client, "cmdCancel", twipsRect(6240, 3240, 2175, 495));
     cmdCancel->setText(QStringLiteral("&Cancel"));
+    connect(cmdDoIt, &QPushButton::clicked, this, &frmQuarvel::cmdDoIt_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmQuarvel::cmdCancel_Click);
     // The window's cancel button: Escape anywhere in the window presses it.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -371,6 +373,10 @@ void frmQuarvel::Grid_Click(int column) {
     if (entry >= 0) {
         cmbFieldList->setCurrentIndex(entry);
     }
+}
+
+void frmQuarvel::cmdDoIt_Click() {
+    AnalysisRun(*this, results_, platform_.dialogs).run();
 }
 
 void frmQuarvel::cmdCancel_Click() {

@@ -53,6 +53,9 @@ public:
     QString TableName;      ///< the chosen file's title less its extension
     int ConnectAttempt = 0;
     int FieldListFilled = 0;
+    int FieldColumn = 0;     ///< grid column of the field analysed last
+    bool SaveAnswer = false; ///< whether the user chose to save the last results
+    QString ResultFileName;  ///< the name typed for the last results file
 
     /** Replaces the whole text of the status line and shows it at once. */
     void setStatusText(const QString& text);
@@ -103,6 +106,7 @@ private:
     void mnuFileOpen_Click();
     void openCommand();
     void Grid_Click(int column);
+    void cmdDoIt_Click();
     void bindTable(std::unique_ptr<DbfTable> table);
     QString startFolder() const;
     void cmdCancel_Click();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DbfTable.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+namespace quarvel {
+
+/**
+ * The number a grid cell holds. Blanks around it are ignored; the text is read with a
+ * period as the decimal separator, as dBASE stores numbers, and failing that in the
+ * user's locale (its decimal separator and grouping). The result must be finite; anything
+ * else, the empty text included, does not convert.
+ */
+std::optional<double> CellValue(const QString& text, const QLocale& locale = QLocale());
+
+/** The same for a cell of a table, reading its stored bytes directly when they are plain. */
+std::optional<double> CellValue(const DbfTable& table, int record, int field,
+                                const QLocale& locale = QLocale());
+
+/** A number for a message: the locale's decimal separator, no grouping, 15 significant digits. */
+QString MessageNumberText(double value, const QLocale& locale = QLocale());
+
+} // namespace quarvel

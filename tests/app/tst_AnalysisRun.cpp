@@ -1,0 +1,411 @@
+#include "FakePlatform.h"
+#include "TestTables.h"
+#include "frmQuarvel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace quarvel;
+using namespace quarvel::testing;
+
+namespace {
+
+const QString kGolden = QStringLiteral(QUARVEL_TEST_DATA "/analysis/");
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+TableSpec numberTable(const std::vector<std::string>& values, const std::string& name = "VALUE") {
+    TableSpec spec;
+    spec.fields = {{"ID", 'C', 6, 0}, {name, 'C', 24, 0}};
+    int id = 0;
+    for (const std::string& value : values) {
+        spec.records.push_back({std::to_string(++id), value});
+    }
+    return spec;
+}
+
+} // namespace
+
+class tst_AnalysisRun : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> tables;
+    std::unique_ptr<QTemporaryDir> program;
+    std::unique_ptr<FakePlatform> fakes;
+    std::unique_ptr<ChildWindows> children;
+    std::unique_ptr<frmQuarvel> window;
+    std::unique_ptr<AnalysisResults> results;
+    QString savedCurrent;
+
+    QString folder() const { return QDir(tables->path()).absolutePath() + QLatin1Char('/'); }
+    QString inFolder(const QString& name) const { return folder() + name; }
+
+    void load(const QString& title, const TableSpec& spec, int field = 1) {
+        writeTable(inFolder(title), spec);
+        fakes->dialogs.openAnswers.push_back(OpenFileChoice{inFolder(title), title});
+        window->mnuFileOpen->trigger();
+        QTRY_COMPARE(window->FieldListFilled, 1);
+        window->cmbFieldList->setCurrentIndex(field);
+    }
+
+    // Runs "Do It", answering the save question and the file name as given.
+    void doIt(bool save = false, const QString& name = QString()) {
+        fakes->dialogs.messages.clear();
+        fakes->dialogs.inputs.clear();
+        fakes->dialogs.messageAnswers.push_back(save ? MessageAnswer::Yes : MessageAnswer::No);
+        if (save) {
+            fakes->dialogs.inputAnswers.push_back(name);
+        }
+        window->cmdDoIt->click();
+    }
+
+    QStringList filesHere() const {
+        return QDir(folder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                                        QDir::Name);
+    }
+
+private slots:
+    void init() {
+        savedCurrent = QDir::currentPath();
+        QLocale::setDefault(QLocale::c());
+        tables = std::make_unique<QTemporaryDir>();
+        program = std::make_unique<QTemporaryDir>();
+        fakes = std::make_unique<FakePlatform>();
+        fakes->systemInfo.folder = program->path();
+        fakes->systemInfo.config = program->filePath("config");
+        children = std::make_unique<ChildWindows>();
+        results = std::make_unique<AnalysisResults>();
+        window = std::make_unique<frmQuarvel>(*results, fakes->platform, *children);
+        window->show();
+    }
+
+    void cleanup() {
+        window.reset();
+        QDir::setCurrent(savedCurrent);
+        QLocale::setDefault(QLocale::c());
+        tables.reset();
+        program.reset();
+    }
+
+    void workedExample() {
+        load("worked.dbf", numberTable({"5", "3", "8", "1"}));
+        QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
+        doIt(true, "Median.csv");
+
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        const ShownMessage& shown = fakes->dialogs.messages.front();
+        QCOMPARE(shown.text, QStringLiteral("Calculations complete: \r\n"
+                                            "    1st Quartile = 1\r\n"
+                                            "    Median       = 3\r\n"
+                                            "    3rd Quartile = 5"));
+        QCOMPARE(shown.title, QStringLiteral("Save this information to disk?"));
+        QCOMPARE(shown.buttons, MessageButtons::YesNo);
+        QCOMPARE(shown.icon, MessageIcon::Information);
+        QCOMPARE(fakes->dialogs.inputs.size(), size_t(1));
+        QCOMPARE(fakes->dialogs.inputs.front().prompt,
+                 QStringLiteral("Enter a name for this file (note: it will be saved to the same "
+                                "folder as the input database attribute table)."));
+        QCOMPARE(fakes->dialogs.inputs.front().title, QStringLiteral("Question"));
+        QCOMPARE(fakes->dialogs.inputs.front().defaultText, QStringLiteral("Median.csv"));
+
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
+                 fileBytes(kGolden + "worked-Unsorted-Sorted.csv"));
+        QCOMPARE(fileBytes(inFolder("Median.csv")), fileBytes(kGolden + "worked-Median.csv"));
+        QCOMPARE(filesHere(), QStringList({"Median.csv", "Unsorted-Sorted.csv", "worked.dbf"}));
+
+        QStringList seen;
+        for (const QList<QVariant>& call : statuses) {
+            seen << call.at(0).toString();
+        }
+        QCOMPARE(seen,
+                 QStringList({"Verifying data...", "Loading data for processing...please wait.",
+                              "Sorting...", "Sort complete...", "Finding Median and Quartiles...",
+                              " Median.csv has been written to " + folder() + ".",
+                              "Calculations complete."}));
+
+        QCOMPARE(results->ValueCount, 4);
+        QCOMPARE(results->SortedValues, std::vector<double>({1, 3, 5, 8}));
+        QCOMPARE(results->FirstQuartile, 1.0);
+        QCOMPARE(results->Median, 3.0);
+        QCOMPARE(results->ThirdQuartile, 5.0);
+        QCOMPARE(results->LowerOuterFence, -11.0);
+        QCOMPARE(results->UpperOuterFence, 17.0);
+        QCOMPARE(QString::fromStdString(results->TablePath), inFolder("worked.dbf"));
+        QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("VALUE"));
+        QCOMPARE(window->FieldColumn, 2);
+        QVERIFY(window->SaveAnswer);
+        QCOMPARE(window->ResultFileName, QStringLiteral("Median.csv"));
+        QVERIFY(window->mnuFileCreateJoin->isEnabled());
+        QVERIFY(window->mnuViewQuarvel->isEnabled());
+    }
+
+    void fractionsAndLargeNumbersInFileForm() {
+        load("fractions.dbf",
+             numberTable({"12.5", "-3.25", "0.1", "0.333333333333333333", "1000000000000000"}));
+        doIt();
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
+                 fileBytes(kGolden + "fractions-Unsorted-Sorted.csv"));
+    }
+
+    void laterNegativeValuesTakePart() {
+        load("neg.dbf", numberTable({"7", "-2", "3.5", "-10", "4", "0", "-0.5"}));
+        doIt();
+        QCOMPARE(results->SortedValues, std::vector<double>({-10, -2, -0.5, 0, 3.5, 4, 7}));
+        QCOMPARE(results->Median, (0 + -0.5) / 2); // n = 7: positions 4 and 3
+        const QList<QByteArray> lines = fileBytes(inFolder("Unsorted-Sorted.csv")).split('\n');
+        QCOMPARE(lines.size(), 9); // header, 7 pairs, and the empty rest after the last CR LF
+        QStringList unsortedColumn;
+        QStringList sortedColumn;
+        for (int i = 1; i < 8; ++i) {
+            const QList<QByteArray> pair = lines[i].trimmed().split(',');
+            unsortedColumn << QString::fromLatin1(pair[0]);
+            sortedColumn << QString::fromLatin1(pair[1]);
+        }
+        QCOMPARE(unsortedColumn, QStringList({"7", "-2", "3.5", "-10", "4", "0", "-0.5"}));
+        QCOMPARE(sortedColumn, QStringList({"-10", "-2", "-0.5", "0", "3.5", "4", "7"}));
+    }
+
+    void numericFieldsStoredByDbase() {
+        TableSpec spec;
+        spec.fields = {{"NAME", 'C', 10, 0}, {"POP", 'N', 9, 0}, {"AREA", 'N', 10, 3}};
+        spec.records = {{"a", "10", "1.500"}, {"b", "30", "2.250"}, {"c", "20", "12.125"}};
+        load("dbase.dbf", spec, 2);
+        doIt();
+        QCOMPARE(results->SortedValues, std::vector<double>({1.5, 2.25, 12.125}));
+        QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("AREA"));
+    }
+
+    void decliningTheSaveWritesNoResultsFile() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        QFile earlier(inFolder("Median.csv"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier results\r\n");
+        earlier.close();
+        doIt(false);
+        QCOMPARE(fakes->dialogs.inputs.size(), size_t(0));
+        QCOMPARE(fileBytes(inFolder("Median.csv")), QByteArray("earlier results\r\n"));
+        QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
+        QVERIFY(window->mnuFileCreateJoin->isEnabled());
+        QVERIFY(window->mnuViewQuarvel->isEnabled());
+    }
+
+    void cancellingTheNameWritesNothing() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        doIt(true, QString());
+        QVERIFY(!QFile::exists(inFolder("Median.csv")));
+        QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
+        QVERIFY(window->mnuViewQuarvel->isEnabled());
+    }
+
+    void aSecondRunReplacesTheFiles() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        doIt(true, "Median.csv");
+        load("u.dbf", numberTable({"10", "20", "30", "40", "50"}));
+        doIt(true, "Median.csv");
+        QCOMPARE(fileBytes(inFolder("Median.csv")),
+                 QByteArray("First Quartile,Median,Third Quartile\r\n10,25,35\r\n"));
+        QVERIFY(
+            fileBytes(inFolder("Unsorted-Sorted.csv")).startsWith("Unsorted,Sorted\r\n10,10\r\n"));
+    }
+
+    void earlierIntermediateFilesAreGone() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        QFile(inFolder("Unsorted.tmp")).open(QIODevice::WriteOnly);
+        QFile(inFolder("Sorted.tmp")).open(QIODevice::WriteOnly);
+        doIt();
+        QVERIFY(!QFile::exists(inFolder("Unsorted.tmp")));
+        QVERIFY(!QFile::exists(inFolder("Sorted.tmp")));
+    }
+
+    void aNameWithAFolderGoesThere() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        QVERIFY(QDir(folder()).mkdir("out"));
+        doIt(true, "out/q.csv");
+        QCOMPARE(fileBytes(inFolder("out/q.csv")), fileBytes(kGolden + "worked-Median.csv"));
+    }
+
+    void aNameThatCannotBeWritten() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        doIt(true, "no such folder/Median.csv");
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(2));
+        const ShownMessage& error = fakes->dialogs.messages.back();
+        QCOMPARE(error.title, QStringLiteral("Error!"));
+        QCOMPARE(error.icon, MessageIcon::Critical);
+        QVERIFY(error.text.startsWith("The file \"Median.csv\" could not be written in "));
+        // The analysis itself is complete.
+        QCOMPARE(results->Median, 3.0);
+        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
+    }
+
+    // ---------------------------------------------------------------------------------
+    // Refusals: each leaves results, files and menus exactly as they were.
+
+    void refusals_data() {
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        const QString numeric = QStringLiteral("Choose a numeric field and try again.");
+        QTest::newRow("negative first record")
+            << QStringList{"-4", "1", "2"} << 1 << "This field is not numeric" << numeric;
+        QTest::newRow("decimal point first")
+            << QStringList{".5", "1", "2"} << 1 << "This field is not numeric" << numeric;
+        QTest::newRow("text field")
+            << QStringList{"abc", "1", "2"} << 1 << "This field is not numeric" << numeric;
+        QTest::newRow("empty first cell")
+            << QStringList{"", "1", "2"} << 1 << "This field is not numeric" << numeric;
+        QTest::newRow("no field selected")
+            << QStringList{"1", "2", "3"} << -1 << "No field is selected."
+            << "Choose a field and try again.";
+        QTest::newRow("two records")
+            << QStringList{"1", "2"} << 1
+            << "The median and quartiles need at least three records; this table has 2."
+            << "Choose another table and try again.";
+        QTest::newRow("no records")
+            << QStringList{} << 1 << "The table has no records, so there is nothing to analyze."
+            << "Choose another table and try again.";
+        QTest::newRow("text further down")
+            << QStringList{"1", "2", "12 Main St", "4"} << 1
+            << "Record 3 of the field VALUE holds \"12 Main St\", which is not a number."
+            << numeric;
+        QTest::newRow("empty cell further down")
+            << QStringList{"1", "2", "3", ""} << 1 << "Record 4 of the field VALUE is empty."
+            << numeric;
+    }
+
+    void refusals() {
+        QFETCH(QStringList, values);
+        QFETCH(int, field);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+
+        // An earlier completed run, whose results, files and menus must survive.
+        load("good.dbf", numberTable({"5", "3", "8", "1"}));
+        doIt(true, "Median.csv");
+        const AnalysisResults before = *results;
+        const QByteArray pairsBefore = fileBytes(inFolder("Unsorted-Sorted.csv"));
+        const QByteArray medianBefore = fileBytes(inFolder("Median.csv"));
+
+        std::vector<std::string> stored;
+        for (const QString& value : values) {
+            stored.push_back(value.toStdString());
+        }
+        load("bad.dbf", numberTable(stored), field);
+        if (field < 0) {
+            window->cmbFieldList->setCurrentIndex(-1);
+        }
+        const QStringList filesBefore = filesHere();
+        doIt(true, "Median.csv");
+
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        const ShownMessage& shown = fakes->dialogs.messages.front();
+        QVERIFY2(shown.text.startsWith(message), qPrintable(shown.text));
+        QCOMPARE(shown.title, QStringLiteral("Error!"));
+        QCOMPARE(shown.icon, MessageIcon::Critical);
+        QCOMPARE(shown.buttons, MessageButtons::Ok);
+        QCOMPARE(fakes->dialogs.inputs.size(), size_t(0));
+        QCOMPARE(window->statusText(), status);
+
+        QCOMPARE(results->SortedValues, before.SortedValues);
+        QCOMPARE(results->ValueCount, before.ValueCount);
+        QCOMPARE(results->Median, before.Median);
+        QCOMPARE(results->FirstQuartile, before.FirstQuartile);
+        QCOMPARE(results->UpperOuterFence, before.UpperOuterFence);
+        QCOMPARE(results->TablePath, before.TablePath);
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")), pairsBefore);
+        QCOMPARE(fileBytes(inFolder("Median.csv")), medianBefore);
+        QCOMPARE(filesHere(), filesBefore);
+        QVERIFY(window->mnuFileCreateJoin->isEnabled());
+        QVERIFY(window->mnuViewQuarvel->isEnabled());
+    }
+
+    void aRefusedFirstRunLeavesTheMenusDisabled() {
+        load("bad.dbf", numberTable({"abc", "1", "2"}));
+        doIt();
+        QVERIFY(!window->mnuFileCreateJoin->isEnabled());
+        QVERIFY(!window->mnuViewQuarvel->isEnabled());
+        QCOMPARE(results->ValueCount, 0);
+        QVERIFY(results->SortedValues.empty());
+    }
+
+    void aFolderThatCannotBeWritten() {
+        load("good.dbf", numberTable({"5", "3", "8", "1"}));
+        doIt();
+        const AnalysisResults before = *results;
+        const QByteArray pairsBefore = fileBytes(inFolder("Unsorted-Sorted.csv"));
+        // "Sorted.tmp" cannot be created where a folder of that name stands.
+        QVERIFY(QDir(folder()).mkdir("Sorted.tmp"));
+        load("other.dbf", numberTable({"10", "20", "30"}));
+        doIt();
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        QVERIFY2(fakes->dialogs.messages.front().text.startsWith(
+                     "The file \"Sorted.tmp\" could not be written in "),
+                 qPrintable(fakes->dialogs.messages.front().text));
+        QVERIFY(!QFile::exists(inFolder("Unsorted.tmp")));
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")), pairsBefore);
+        QCOMPARE(results->SortedValues, before.SortedValues);
+        QCOMPARE(results->TablePath, before.TablePath);
+
+        // And a folder that has gone altogether.
+        QVERIFY(QDir(folder()).rmdir("Sorted.tmp"));
+        QTemporaryDir gone;
+        QDir::setCurrent(gone.path());
+        gone.remove();
+        fakes->dialogs.messages.clear();
+        doIt();
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        QVERIFY(fakes->dialogs.messages.front().text.startsWith(
+            "The file \"Unsorted.tmp\" could not be written in "));
+        QCOMPARE(results->SortedValues, before.SortedValues);
+    }
+
+    // ---------------------------------------------------------------------------------
+    // Locales: messages follow the user's, files never do.
+
+    void germanLocale() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        load("de.dbf", numberTable({"1.5", "2.25", "1234567.5", "10.5", "3.75"}));
+        doIt(true, "Median.csv");
+        // n = 5: m = 2, q = 1. Sorted 1.5, 2.25, 3.75, 10.5, 1234567.5.
+        QCOMPARE(fakes->dialogs.messages.front().text, QStringLiteral("Calculations complete: \r\n"
+                                                                      "    1st Quartile = 1,5\r\n"
+                                                                      "    Median       = 3\r\n"
+                                                                      "    3rd Quartile = 7,125"));
+        QCOMPARE(fileBytes(inFolder("Median.csv")),
+                 QByteArray("First Quartile,Median,Third Quartile\r\n1.5,3,7.125\r\n"));
+        QVERIFY(fileBytes(inFolder("Unsorted-Sorted.csv"))
+                    .startsWith("Unsorted,Sorted\r\n1.5,1.5\r\n2.25,2.25\r\n1234567.5,3.75\r\n"));
+    }
+
+    void germanNumbersInTextFieldsConvert() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        load("de.dbf", numberTable({"1,5", "2.000,25", "3"}));
+        doIt();
+        QCOMPARE(results->SortedValues, std::vector<double>({1.5, 3, 2000.25}));
+    }
+
+    void messageNumbersWithoutGrouping() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        load("big.dbf", numberTable({"1234567.25", "2345678.5", "3456789.75", "4567890"}));
+        doIt();
+        QVERIFY2(fakes->dialogs.messages.front().text.contains("= 1234567.25\r\n"),
+                 qPrintable(fakes->dialogs.messages.front().text));
+    }
+};
+
+QTEST_MAIN(tst_AnalysisRun)
+#include "tst_AnalysisRun.moc"
