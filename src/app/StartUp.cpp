@@ -32,7 +32,8 @@ StartUp::StartUp(AnalysisResults& results, Platform& platform)
     : results_(results), platform_(platform) {
     children_.setFactory(ChildWindow::View, [] { return std::make_unique<frmView>(); });
     children_.setFactory(ChildWindow::Join, [] { return std::make_unique<frmJoin>(); });
-    children_.setFactory(ChildWindow::About, [] { return std::make_unique<frmAbout>(); });
+    children_.setFactory(ChildWindow::About,
+                         [this] { return std::make_unique<frmAbout>(platform_); });
 }
 
 StartUp::~StartUp() = default;

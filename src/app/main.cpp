@@ -14,7 +14,9 @@ int main(int argc, char* argv[]) {
     quarvel::ApplicationEnder ender;
     quarvel::DetachedProcessLauncher launcher;
     quarvel::HostSystemInfo systemInfo;
-    quarvel::Platform platform{dialogs, waiter, ender, launcher, systemInfo};
+    quarvel::HostRegistry registry;
+    quarvel::FocusKeySender keys;
+    quarvel::Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys};
 
     quarvel::StartUp startUp(results, platform);
     startUp.run();

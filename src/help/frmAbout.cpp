@@ -2,7 +2,7 @@
 
 namespace quarvel {
 
-frmAbout::frmAbout(QWidget* parent) : QWidget(parent) {
+frmAbout::frmAbout(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quarvel"));
 }

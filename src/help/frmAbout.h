@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform.h"
+
 #include <QWidget>
 
 namespace quarvel {
@@ -9,7 +11,10 @@ class frmAbout : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmAbout(QWidget* parent = nullptr);
+    explicit frmAbout(Platform& platform, QWidget* parent = nullptr);
+
+private:
+    Platform& platform_;
 };
 
 } // namespace quarvel

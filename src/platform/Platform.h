@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "Registry.h"
 
 #include <QString>
 #include <QStringList>
@@ -52,6 +53,8 @@ struct Platform {
     ProgramEnder& ender;
     ProgramLauncher& launcher;
     SystemInfo& systemInfo;
+    Registry& registry;
+    KeySender& keys;
 };
 
 } // namespace quarvel

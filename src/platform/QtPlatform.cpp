@@ -1,15 +1,22 @@
 #include "QtPlatform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace quarvel {
 
@@ -117,6 +124,129 @@ QString HostSystemInfo::programFolder() const {
 
 QString HostSystemInfo::configFolder() const {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+// ---------------------------------------------------------------------------------------
+// The registry.
+
+#ifdef Q_OS_WIN
+
+bool HostRegistry::openKey(Key root, const QString& path, std::uint32_t access, Key& opened) {
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyExA(reinterpret_cast<HKEY>(root), path.toLocal8Bit().constData(),
+                                      0, access, &key);
+    opened = reinterpret_cast<Key>(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool HostRegistry::queryValue(Key key, const QString& name, std::uint32_t& type, QByteArray& data,
+                              int capacity) {
+    DWORD valueType = 0;
+    DWORD size = static_cast<DWORD>(capacity);
+    data.resize(capacity);
+    const LONG result =
+        RegQueryValueExA(reinterpret_cast<HKEY>(key), name.toLocal8Bit().constData(), nullptr,
+                         &valueType, reinterpret_cast<LPBYTE>(data.data()), &size);
+    if (result != ERROR_SUCCESS) {
+        data.clear();
+        return false;
+    }
+    data.resize(static_cast<qsizetype>(size));
+    type = valueType;
+    return true;
+}
+
+void HostRegistry::closeKey(Key key) {
+    if (key != 0) {
+        RegCloseKey(reinterpret_cast<HKEY>(key));
+    }
+}
+
+#else
+
+namespace {
+constexpr Registry::Key kSystemInformationKey = 1;
+}
+
+bool HostRegistry::openKey(Key root, const QString& path, std::uint32_t, Key& opened) {
+    opened = 0;
+    if (root != kLocalMachine ||
+        path.compare(QLatin1String("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+                     Qt::CaseInsensitive) != 0) {
+        return false;
+    }
+    opened = kSystemInformationKey;
+    return true;
+}
+
+bool HostRegistry::queryValue(Key key, const QString& name, std::uint32_t& type, QByteArray& data,
+                              int capacity) {
+    if (key != kSystemInformationKey ||
+        name.compare(QLatin1String("PATH"), Qt::CaseInsensitive) != 0) {
+        return false;
+    }
+    for (const QString& program : systemInformationPrograms()) {
+        const QString found = QStandardPaths::findExecutable(program);
+        if (!found.isEmpty()) {
+            data = QFile::encodeName(found) + '\0'; // stored with its NUL, as Windows does
+            data.truncate(capacity);
+            type = kTypeString;
+            return true;
+        }
+    }
+    return false;
+}
+
+void HostRegistry::closeKey(Key) {}
+
+#endif
+
+QStringList HostRegistry::systemInformationPrograms() {
+    return {QStringLiteral("hardinfo"),
+            QStringLiteral("kinfocenter"),
+            QStringLiteral("gnome-system-monitor"),
+            QStringLiteral("mate-system-monitor"),
+            QStringLiteral("xfce4-taskmanager"),
+            QStringLiteral("lshw-gtk")};
+}
+
+// ---------------------------------------------------------------------------------------
+// Sending keys.
+
+void FocusKeySender::send(const QString& keys) {
+    QObject* target = QApplication::focusWidget();
+    if (target == nullptr) {
+        target = QApplication::activeWindow();
+    }
+    if (target == nullptr) {
+        return;
+    }
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        int key = 0;
+        QString text;
+        const qsizetype close = keys.indexOf(QLatin1Char('}'), i);
+        if (keys.at(i) == QLatin1Char('{') && close > i + 1) {
+            const QString name = keys.mid(i + 1, close - i - 1).toUpper();
+            bool number = false;
+            const int function = name.mid(1).toInt(&number);
+            if (name.startsWith(QLatin1Char('F')) && number && function >= 1 && function <= 24) {
+                key = Qt::Key_F1 + function - 1;
+            } else if (name == QLatin1String("ENTER")) {
+                key = Qt::Key_Return;
+                text = QStringLiteral("\r");
+            }
+            i = close;
+        } else {
+            key = QKeySequence(keys.at(i)).isEmpty() ? 0 : QKeySequence(keys.at(i))[0].key();
+            text = keys.at(i);
+        }
+        if (key != 0) {
+            QCoreApplication::postEvent(target,
+                                        new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+            QCoreApplication::postEvent(
+                target, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+        }
+    }
 }
 
 } // namespace quarvel

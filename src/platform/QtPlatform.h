@@ -40,6 +40,28 @@ public:
 };
 
 /**
+ * The registry of the system: Windows' own; elsewhere a stand-in that answers only the
+ * System Information tool's path (key "SOFTWARE\Microsoft\Shared Tools\MSINFO", value
+ * "PATH") with the first system-information program found on the PATH.
+ */
+class HostRegistry final : public Registry {
+public:
+    bool openKey(Key root, const QString& path, std::uint32_t access, Key& opened) override;
+    bool queryValue(Key key, const QString& name, std::uint32_t& type, QByteArray& data,
+                    int capacity) override;
+    void closeKey(Key key) override;
+
+    /** System-information programs looked for on the PATH, in this order. */
+    static QStringList systemInformationPrograms();
+};
+
+/** Posts key presses to the focused widget (or the active window). */
+class FocusKeySender final : public KeySender {
+public:
+    void send(const QString& keys) override;
+};
+
+/**
  * Turns a filter of description|pattern pairs ("Dbase attribute table (.dbf)|*.dbf|")
  * into the filters of Qt's file dialog ("Dbase attribute table (.dbf) (*.dbf)").
  */

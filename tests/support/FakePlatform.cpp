@@ -50,4 +50,49 @@ bool FakeLauncher::start(const QString& program, const QStringList& arguments) {
     return succeed;
 }
 
+void FakeRegistry::set(const QString& path, const QString& name, std::uint32_t type,
+                       const QByteArray& bytes) {
+    values[{path, name}] = Value{type, bytes};
+}
+
+bool FakeRegistry::openKey(Key root, const QString& path, std::uint32_t access, Key& opened) {
+    accessMasks.push_back(access);
+    opened = 0;
+    bool exists = extraKeys.contains(path);
+    for (const auto& entry : values) {
+        exists = exists || entry.first.first == path;
+    }
+    if (root != kLocalMachine || !exists) {
+        return false;
+    }
+    openedPaths.push_back(path);
+    opened = static_cast<Key>(openedPaths.size());
+    return true;
+}
+
+bool FakeRegistry::queryValue(Key key, const QString& name, std::uint32_t& type, QByteArray& data,
+                              int capacity) {
+    if (failQueries || key == 0 || key > openedPaths.size()) {
+        return false;
+    }
+    const auto found = values.find({openedPaths[static_cast<std::size_t>(key - 1)], name});
+    if (found == values.end()) {
+        return false;
+    }
+    type = found->second.type;
+    data = found->second.bytes.left(capacity);
+    return true;
+}
+
+void FakeRegistry::closeKey(Key key) {
+    closed.push_back(key);
+}
+
+void FakeKeySender::send(const QString& keys) {
+    sent.push_back(keys);
+    if (onSend) {
+        onSend();
+    }
+}
+
 } // namespace quarvel::testing

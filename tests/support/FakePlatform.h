@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -88,6 +89,38 @@ public:
     QString config = QStringLiteral("/nonexistent/quarvel-config");
 };
 
+/**
+ * A registry of values set by the test: (key path, value name) -> (type, bytes). Keys
+ * open when some value lies under them or they are listed in extraKeys.
+ */
+class FakeRegistry final : public Registry {
+public:
+    bool openKey(Key root, const QString& path, std::uint32_t access, Key& opened) override;
+    bool queryValue(Key key, const QString& name, std::uint32_t& type, QByteArray& data,
+                    int capacity) override;
+    void closeKey(Key key) override;
+
+    struct Value {
+        std::uint32_t type;
+        QByteArray bytes;
+    };
+    void set(const QString& path, const QString& name, std::uint32_t type, const QByteArray& bytes);
+
+    std::map<std::pair<QString, QString>, Value> values;
+    QStringList extraKeys;
+    bool failQueries = false;
+    std::vector<std::uint32_t> accessMasks; ///< of every open asked for
+    std::vector<Key> closed;                ///< every key handed to closeKey
+    std::vector<QString> openedPaths;       ///< key paths by handle (handle = index + 1)
+};
+
+class FakeKeySender final : public KeySender {
+public:
+    void send(const QString& keys) override;
+    std::vector<QString> sent;
+    std::function<void()> onSend; ///< runs at each send, to see what was there then
+};
+
 /** A full set of fakes, ready to hand to a window. */
 struct FakePlatform {
     FakeDialogs dialogs;
@@ -95,7 +128,9 @@ struct FakePlatform {
     FakeEnder ender;
     FakeLauncher launcher;
     FakeSystemInfo systemInfo;
-    Platform platform{dialogs, waiter, ender, launcher, systemInfo};
+    FakeRegistry registry;
+    FakeKeySender keys;
+    Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys};
 };
 
 } // namespace quarvel::testing
