@@ -30,6 +30,7 @@ bench:
 	@build/release/bench/quarvel_bench_sort
 	@build/release/bench/quarvel_bench_table
 	@build/release/bench/quarvel_bench_analysis
+	@build/release/bench/quarvel_bench_plot
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -2,31 +2,39 @@
 
 namespace quarvel {
 
+ChildWindows::~ChildWindows() {
+    for (auto& [which, window] : instances_) {
+        delete window.data();
+    }
+}
+
 void ChildWindows::setFactory(ChildWindow which, Factory factory) {
     factories_[which] = std::move(factory);
 }
 
 QWidget* ChildWindows::show(ChildWindow which) {
-    std::unique_ptr<QWidget>& window = instances_[which];
-    if (!window) {
+    QPointer<QWidget>& window = instances_[which];
+    if (window.isNull()) {
         const auto factory = factories_.find(which);
         if (factory == factories_.end() || !factory->second) {
             return nullptr;
         }
-        window = factory->second();
-        if (!window) {
+        std::unique_ptr<QWidget> made = factory->second();
+        if (!made) {
             return nullptr;
         }
+        made->setAttribute(Qt::WA_DeleteOnClose);
+        window = made.release();
     }
     window->show();
     window->raise();
     window->activateWindow();
-    return window.get();
+    return window.data();
 }
 
 QWidget* ChildWindows::instance(ChildWindow which) const {
     const auto found = instances_.find(which);
-    return found == instances_.end() ? nullptr : found->second.get();
+    return found == instances_.end() ? nullptr : found->second.data();
 }
 
 } // namespace quarvel

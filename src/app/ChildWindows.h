@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -12,25 +13,30 @@ enum class ChildWindow { View, Join, About };
 
 /**
  * The single instances of the child windows. Each is created on first use by its factory
- * and shown modeless without an owner; showing it again shows the same instance. The
- * instances outlive the main window being closed, so the program ends only when the last
- * window has closed.
+ * and shown modeless without an owner; showing it again while it is open shows the same
+ * instance. Closing a child window unloads it (it is destroyed), so the next show creates
+ * a fresh one. The main window being closed leaves the children open.
  */
 class ChildWindows {
 public:
     using Factory = std::function<std::unique_ptr<QWidget>()>;
 
+    ChildWindows() = default;
+    ChildWindows(const ChildWindows&) = delete;
+    ChildWindows& operator=(const ChildWindows&) = delete;
+    ~ChildWindows();
+
     void setFactory(ChildWindow which, Factory factory);
 
-    /** Creates the window if it does not exist yet, then shows and raises it. */
+    /** Creates the window if it is not loaded, then shows and raises it. */
     QWidget* show(ChildWindow which);
 
-    /** The window, or nullptr while it has not been created. */
+    /** The loaded window, or nullptr. */
     QWidget* instance(ChildWindow which) const;
 
 private:
     std::map<ChildWindow, Factory> factories_;
-    std::map<ChildWindow, std::unique_ptr<QWidget>> instances_;
+    std::map<ChildWindow, QPointer<QWidget>> instances_;
 };
 
 } // namespace quarvel

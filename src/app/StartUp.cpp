@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "Artwork.h"
 #include "frmAbout.h"
 #include "frmJoin.h"
 #include "frmQuarvel.h"
@@ -30,7 +31,9 @@ void paintFully(QWidget& window) {
 
 StartUp::StartUp(AnalysisResults& results, Platform& platform)
     : results_(results), platform_(platform) {
-    children_.setFactory(ChildWindow::View, [] { return std::make_unique<frmView>(); });
+    children_.setFactory(ChildWindow::View, [this] {
+        return std::make_unique<frmView>(results_, heights_, platform_.dialogs);
+    });
     children_.setFactory(ChildWindow::Join, [] { return std::make_unique<frmJoin>(); });
     children_.setFactory(ChildWindow::About,
                          [this] { return std::make_unique<frmAbout>(platform_); });
@@ -40,6 +43,8 @@ StartUp::~StartUp() = default;
 
 void StartUp::run() {
     // Closing the splash leaves no window open for a moment; that must not end the program.
+    // Every window carries the program's icon.
+    QApplication::setWindowIcon(QIcon(drawAppIcon()));
     const bool quitOnLastWindow = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
     {

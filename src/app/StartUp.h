@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisResults.h"
+#include "BoxPlot.h"
 #include "ChildWindows.h"
 #include "Platform.h"
 
@@ -32,6 +33,7 @@ public:
 private:
     AnalysisResults& results_;
     Platform& platform_;
+    UniformSequence heights_; // one sequence for the whole run of the program
     ChildWindows children_;
     std::unique_ptr<frmQuarvel> main_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -51,6 +52,14 @@ public:
     /** The file-open dialog; nothing when the user cancels or the dialog fails. */
     virtual std::optional<OpenFileChoice> openFile(QWidget* parent,
                                                    const OpenFileSettings& settings) = 0;
+
+    /**
+     * The file-save dialog: filters such as "PNG image (*.png)"; a name without an
+     * extension gets the one of the chosen filter. Nothing when the user cancels.
+     */
+    virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
+                                            const QStringList& filters,
+                                            const QString& defaultName) = 0;
 };
 
 } // namespace quarvel

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
@@ -80,6 +81,29 @@ std::optional<OpenFileChoice> QtDialogs::openFile(QWidget* parent,
     }
     const QString fileName = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
     return OpenFileChoice{fileName, QFileInfo(fileName).fileName()};
+}
+
+std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
+                                           const QStringList& filters, const QString& defaultName) {
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(defaultName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    QString name = dialog.selectedFiles().constFirst();
+    if (QFileInfo(name).suffix().isEmpty()) {
+        // "PNG image (*.png)" gives ".png".
+        const QString filter = dialog.selectedNameFilter();
+        const qsizetype star = filter.indexOf(QLatin1String("*."));
+        if (star >= 0) {
+            const qsizetype end = filter.indexOf(QRegularExpression(QStringLiteral("[ )]")), star);
+            name += filter.mid(star + 1, end < 0 ? -1 : end - star - 1);
+        }
+    }
+    return name;
 }
 
 QStringList qtNameFilters(const QString& filter) {

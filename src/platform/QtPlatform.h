@@ -14,6 +14,9 @@ public:
                   const QString& defaultText) override;
     std::optional<OpenFileChoice> openFile(QWidget* parent,
                                            const OpenFileSettings& settings) override;
+    std::optional<QString> saveFile(QWidget* parent, const QString& title,
+                                    const QStringList& filters,
+                                    const QString& defaultName) override;
 };
 
 class ThreadSleepWaiter final : public Waiter {

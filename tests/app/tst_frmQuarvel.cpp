@@ -318,12 +318,22 @@ private slots:
         QVERIFY(first->parentWidget() == nullptr); // no owner
         QVERIFY(!first->isModal());
 
-        first->close();
+        // Shown again while open: the same window.
         action->trigger();
         action->trigger();
         QCOMPARE(children->instance(child), first);
         QVERIFY(first->isVisible());
         QCOMPARE(childrenMade, 1);
+
+        // Closing unloads it; the next show makes a fresh one.
+        QPointer<QWidget> closed = first;
+        first->close();
+        QTRY_VERIFY(closed.isNull());
+        QVERIFY(children->instance(child) == nullptr);
+        action->trigger();
+        QVERIFY(children->instance(child) != nullptr);
+        QVERIFY(children->instance(child)->isVisible());
+        QCOMPARE(childrenMade, 2);
     }
 
     void closingTheMainWindowLeavesChildrenOpen() {

@@ -38,6 +38,21 @@ std::optional<OpenFileChoice> FakeDialogs::openFile(QWidget*, const OpenFileSett
     return choice;
 }
 
+std::optional<QString> FakeDialogs::saveFile(QWidget*, const QString& title,
+                                             const QStringList& filters,
+                                             const QString& defaultName) {
+    saveDialogs.push_back({title, filters, defaultName});
+    if (saveAnswers.empty()) {
+        return std::nullopt;
+    }
+    const QString answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    if (answer.isEmpty()) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
 void FakeWaiter::waitBlocking(int milliseconds) {
     waits.push_back(milliseconds);
     if (duringWait) {

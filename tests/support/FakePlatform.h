@@ -41,6 +41,9 @@ public:
                   const QString& defaultText) override;
     std::optional<OpenFileChoice> openFile(QWidget* parent,
                                            const OpenFileSettings& settings) override;
+    std::optional<QString> saveFile(QWidget* parent, const QString& title,
+                                    const QStringList& filters,
+                                    const QString& defaultName) override;
 
     std::deque<MessageAnswer> messageAnswers;
     std::deque<QString> inputAnswers;
@@ -49,6 +52,14 @@ public:
     std::vector<ShownMessage> messages;
     std::vector<ShownInput> inputs;
     std::vector<OpenFileSettings> openDialogs;
+
+    std::deque<QString> saveAnswers; ///< an empty text cancels
+    struct ShownSave {
+        QString title;
+        QStringList filters;
+        QString defaultName;
+    };
+    std::vector<ShownSave> saveDialogs;
 };
 
 /** A wait that returns at once, after running what the test wants to happen meanwhile. */

@@ -1,0 +1,140 @@
+#include "BoxPlot.h"
+
+#include "NumberText.h"
+
+#include <cmath>
+
+namespace quarvel {
+namespace {
+
+constexpr double kScaleLeft = 200;
+constexpr double kScaleRight = 1800;
+constexpr double kScaleUnits = 1600;
+constexpr double kAxisY = 50;
+constexpr double kTickTopY = 75;
+constexpr double kPointRadius = 15;
+
+} // namespace
+
+double RoundToEven(double value) {
+    return std::nearbyint(value);
+}
+
+PlotFields HorizontalScale(double s1, double sn, double lowerOuterFence, double upperOuterFence) {
+    PlotFields f;
+    f.PlotOffset = s1 < 0 ? RoundToEven(std::fabs(s1)) : 0;
+    f.PlotSpan = RoundToEven(std::floor(sn + 1) - std::floor(s1 - 1));
+    if (lowerOuterFence < s1) {
+        f.PlotExtension = RoundToEven(std::floor(s1) - std::floor(lowerOuterFence));
+        f.PlotOffset = f.PlotExtension; // replaces the offset above, it does not add to it
+        f.PlotSpan += f.PlotExtension;
+    }
+    if (upperOuterFence > sn) {
+        f.PlotExtension = RoundToEven(std::floor(upperOuterFence) - std::floor(sn));
+        f.PlotSpan += f.PlotExtension;
+    }
+    f.PlotSpan += f.PlotOffset;
+    f.PlotScale = f.PlotSpan / kScaleUnits;
+    return f;
+}
+
+double ExactPosition(const PlotFields& fields, double value) {
+    return (fields.PlotOffset + value) / fields.PlotScale + kScaleLeft;
+}
+
+double FlooredPosition(const PlotFields& fields, double value) {
+    return (fields.PlotOffset + std::floor(value)) / fields.PlotScale + kScaleLeft;
+}
+
+Rgb FenceClassColor(double v, const AnalysisResults& r) {
+    if (v <= r.LowerOuterFence) {
+        return kFenceRed;
+    }
+    if (v <= r.LowerInnerFence) {
+        return kFencePink;
+    }
+    if (r.UpperInnerFence <= v && v < r.UpperOuterFence) {
+        return kFencePink;
+    }
+    if (v < r.UpperOuterFence) {
+        return kFenceViolet;
+    }
+    return kFenceRed;
+}
+
+PlotFields DrawBasicView(Canvas& canvas, const AnalysisResults& r) {
+    if (r.ValueCount < 1 || r.SortedValues.size() < static_cast<std::size_t>(r.ValueCount)) {
+        canvas.clear(); // no values: nothing to scale the chart by
+        return {};
+    }
+    const double s1 = r.SortedValues.front();
+    const double sn = r.SortedValues[static_cast<std::size_t>(r.ValueCount) - 1];
+    const PlotFields f = HorizontalScale(s1, sn, r.LowerOuterFence, r.UpperOuterFence);
+    const auto exact = [&f](double v) { return RoundToEven(ExactPosition(f, v)); };
+    const auto floored = [&f](double v) { return RoundToEven(FlooredPosition(f, v)); };
+
+    canvas.clear();
+    canvas.setScale(0, 800, 2000, 0);
+
+    canvas.setColor(kPlotBlue);
+    canvas.line(kScaleLeft, kAxisY, kScaleRight, kAxisY);
+
+    canvas.setColor(kPlotBlack);
+    canvas.setLineStyle(LineStyle::Dashed);
+    canvas.line(floored(s1), 400, floored(sn), 400);
+
+    canvas.setColor(kPlotBlue);
+    canvas.setLineStyle(LineStyle::Solid);
+    const double boxLeft = exact(r.FirstQuartile);
+    const double boxRight = exact(r.ThirdQuartile);
+    canvas.rectangle(boxLeft, 550, boxRight, 250, true);
+    canvas.setColor(kPlotBlack);
+    canvas.rectangle(boxLeft, 550, boxRight, 250, false);
+
+    const double median = exact(r.Median);
+    canvas.line(median, 600, median, 200);
+
+    for (double fence :
+         {r.LowerInnerFence, r.UpperInnerFence, r.LowerOuterFence, r.UpperOuterFence}) {
+        const double x = exact(fence);
+        canvas.line(x, 500, x, 300);
+    }
+
+    // The value labels and their ticks use the floored positions without rounding.
+    const double lowest = FlooredPosition(f, s1);
+    const double highest = FlooredPosition(f, sn);
+    canvas.text(lowest - 100, kAxisY, LabelNumberText(s1));
+    canvas.setColor(kPlotBlue);
+    canvas.line(lowest, kAxisY, lowest, kTickTopY);
+    canvas.setColor(kPlotBlack);
+    canvas.text(highest - 100, kAxisY, LabelNumberText(sn));
+    canvas.setColor(kPlotBlue);
+    canvas.line(highest, kAxisY, highest, kTickTopY);
+    canvas.setColor(kPlotBlue);
+    canvas.line(kScaleLeft, kAxisY, kScaleLeft, kTickTopY);
+    canvas.line(kScaleRight, kAxisY, kScaleRight, kTickTopY);
+    return f;
+}
+
+float UniformSequence::next() {
+    // 24 random bits: every float in [0, 1) that this can give is exact, and 1 never comes.
+    return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f);
+}
+
+void DrawDetailedView(Canvas& canvas, const AnalysisResults& r, UniformSequence& heights) {
+    canvas.clear();
+    const PlotFields f = DrawBasicView(canvas, r);
+    if (f.PlotScale == 0) {
+        return;
+    }
+    const int last = r.ValueCount;
+    for (int position = 1; position <= last; ++position) {
+        const double v = r.SortedValues[static_cast<std::size_t>(position) - 1];
+        const double x = RoundToEven(FlooredPosition(f, v));
+        canvas.setColor(FenceClassColor(v, r));
+        const float y = 200.0f + 401.0f * heights.next();
+        canvas.circle(x, static_cast<double>(y), kPointRadius);
+    }
+}
+
+} // namespace quarvel

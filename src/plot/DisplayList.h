@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Canvas.h"
+
+#include <string>
+#include <vector>
+
+namespace quarvel {
+
+/**
+ * A canvas that records what is drawn, with the colour and line style in force for each
+ * shape, so that the drawing can be checked and replayed onto any other canvas (the
+ * screen, an image, a file) as often as needed.
+ */
+class DisplayList final : public Canvas {
+public:
+    enum class Kind { Clear, Scale, Line, Rectangle, FilledRectangle, Text, Circle };
+
+    struct Operation {
+        Kind kind = Kind::Clear;
+        double x1 = 0;
+        double y1 = 0;
+        double x2 = 0; ///< the right x of Scale; the radius of Circle
+        double y2 = 0;
+        Rgb color;
+        LineStyle style = LineStyle::Solid;
+        int text = -1; ///< index into texts() for Text
+    };
+
+    void clear() override;
+    void setScale(double left, double top, double right, double bottom) override;
+    void setColor(Rgb color) override { color_ = color; }
+    void setLineStyle(LineStyle style) override { style_ = style; }
+    void line(double x1, double y1, double x2, double y2) override;
+    void rectangle(double x1, double y1, double x2, double y2, bool filled) override;
+    void text(double x, double y, const std::string& text) override;
+    void circle(double x, double y, double radius) override;
+
+    const std::vector<Operation>& operations() const { return operations_; }
+    const std::vector<std::string>& texts() const { return texts_; }
+    bool empty() const { return operations_.empty(); }
+
+    /** Forgets everything recorded, as a window does that has drawn nothing yet. */
+    void reset();
+
+    /** Draws the recording onto another canvas, in the same order and colours. */
+    void replay(Canvas& target) const;
+
+private:
+    void add(Kind kind, double x1 = 0, double y1 = 0, double x2 = 0, double y2 = 0, int text = -1);
+
+    std::vector<Operation> operations_;
+    std::vector<std::string> texts_;
+    Rgb color_;
+    LineStyle style_ = LineStyle::Solid;
+};
+
+} // namespace quarvel

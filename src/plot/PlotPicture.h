@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "DisplayList.h"
+
+#include <QFrame>
+#include <QImage>
+
+class QAction;
+
+namespace quarvel {
+
+/**
+ * The plot's drawing surface: a white, bordered box that shows a display list. The list is
+ * drawn once into an image kept for repainting, so the picture survives being covered.
+ * Its context menu copies the picture or saves it as PNG, SVG or PDF.
+ */
+class PlotPicture : public QFrame {
+    Q_OBJECT
+
+public:
+    PlotPicture(Dialogs& dialogs, QWidget* parent = nullptr);
+
+    /** The drawing to show; call pictureChanged() after drawing into it. */
+    DisplayList& displayList() { return list_; }
+    const DisplayList& displayList() const { return list_; }
+    void pictureChanged();
+
+    /** The picture as an image of the given size (the drawing area's size by default). */
+    QImage renderImage(QSize size = QSize()) const;
+
+    /**
+     * Writes the picture to a file whose extension decides the format: .png, .svg or .pdf.
+     * False, with the reason in error, when it cannot be written.
+     */
+    bool savePicture(const QString& path, QString& error) const;
+
+    QAction* copyAction;
+    QAction* saveAction;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void copyPicture();
+    void savePictureAs();
+
+    Dialogs& dialogs_;
+    DisplayList list_;
+    mutable QImage cached_;
+};
+
+/** Replays a drawing onto a painter's rectangle, white background first. */
+void paintDrawing(const DisplayList& list, class QPainter& painter, const QRectF& area,
+                  bool raster);
+
+} // namespace quarvel

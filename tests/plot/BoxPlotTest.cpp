@@ -1,0 +1,339 @@
+#include "BoxPlot.h"
+#include "DisplayList.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace quarvel {
+namespace {
+
+using Kind = DisplayList::Kind;
+
+AnalysisResults resultsWith(std::vector<double> sorted, double q1, double median, double q3,
+                            double lif, double uif, double lof, double uof) {
+    AnalysisResults r;
+    r.ValueCount = static_cast<int>(sorted.size());
+    r.SortedValues = std::move(sorted);
+    r.FirstQuartile = q1;
+    r.Median = median;
+    r.ThirdQuartile = q3;
+    r.LowerInnerFence = lif;
+    r.UpperInnerFence = uif;
+    r.LowerOuterFence = lof;
+    r.UpperOuterFence = uof;
+    return r;
+}
+
+// The chart's worked example: S1 10, SN 100, quartiles 30 / 50 / 70, fences -30, 130, -90, 190.
+AnalysisResults workedBasic() {
+    return resultsWith({10, 30, 50, 70, 100}, 30, 50, 70, -30, 130, -90, 190);
+}
+
+// The detailed view's worked example: S1 1, SN 40, fences 4, 20, -2, 26.
+AnalysisResults workedDetailed() {
+    return resultsWith({1, 4, 5, 12, 20, 25, 26, 40}, 10, 12, 14, 4, 20, -2, 26);
+}
+
+// ---------------------------------------------------------------------------------------
+// The horizontal scale.
+
+struct ScaleCase {
+    const char* name;
+    double s1, sn, lof, uof;
+    double offset, span, scale;
+};
+
+class Scale : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(Scale, Fields) {
+    const ScaleCase& c = GetParam();
+    const PlotFields f = HorizontalScale(c.s1, c.sn, c.lof, c.uof);
+    EXPECT_EQ(f.PlotOffset, c.offset);
+    EXPECT_EQ(f.PlotSpan, c.span);
+    EXPECT_DOUBLE_EQ(f.PlotScale, c.scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Scale,
+    ::testing::Values(ScaleCase{"Worked", 10, 100, -90, 190, 100, 382, 0.23875},
+                      ScaleCase{"WorkedDetailed", 1, 40, -2, 26, 3, 47, 0.029375},
+                      // Fences equal to the extremes widen nothing.
+                      ScaleCase{"FencesAtTheExtremes", 10, 100, 10, 100, 0, 92, 92.0 / 1600},
+                      // |S1| with ties to even.
+                      ScaleCase{"NegativeHalfToEvenDown", -2.5, 10, -2.5, 10, 2, 15 + 2,
+                                17.0 / 1600},
+                      ScaleCase{"NegativeHalfToEvenUp", -3.5, 10, -3.5, 10, 4, 16 + 4, 20.0 / 1600},
+                      ScaleCase{"SmallNegative", -0.4, 10, -0.4, 10, 0, 13, 13.0 / 1600},
+                      // The lower widening replaces the offset of a negative S1 and counts twice.
+                      ScaleCase{"DroppedOffset", -4, 20, -16, 26, 12, 56, 0.035},
+                      ScaleCase{"AllEqual", 5, 5, 5, 5, 0, 2, 0.00125}),
+    [](const ::testing::TestParamInfo<ScaleCase>& param) { return std::string(param.param.name); });
+
+TEST(Scale, ExtensionIsTheLastWidening) {
+    EXPECT_EQ(HorizontalScale(10, 100, -90, 190).PlotExtension, 90);
+    EXPECT_EQ(HorizontalScale(10, 100, -90, 100).PlotExtension, 100);
+    EXPECT_EQ(HorizontalScale(10, 100, 10, 100).PlotExtension, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// The basic drawing, element by element.
+
+struct Expected {
+    Kind kind;
+    double x1, y1, x2, y2;
+    Rgb color;
+    LineStyle style;
+};
+
+void expectOperations(const DisplayList& list, const std::vector<Expected>& expected) {
+    const auto& ops = list.operations();
+    ASSERT_EQ(ops.size(), expected.size());
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        SCOPED_TRACE("operation " + std::to_string(i));
+        EXPECT_EQ(ops[i].kind, expected[i].kind);
+        EXPECT_NEAR(ops[i].x1, expected[i].x1, 0.005);
+        EXPECT_NEAR(ops[i].y1, expected[i].y1, 0.005);
+        EXPECT_NEAR(ops[i].x2, expected[i].x2, 0.005);
+        EXPECT_NEAR(ops[i].y2, expected[i].y2, 0.005);
+        if (ops[i].kind != Kind::Clear && ops[i].kind != Kind::Scale) {
+            EXPECT_EQ(ops[i].color, expected[i].color);
+            EXPECT_EQ(ops[i].style, expected[i].style);
+        }
+    }
+}
+
+constexpr Rgb kBlue{0, 0, 255};
+constexpr Rgb kBlack{0, 0, 0};
+constexpr LineStyle kSolid = LineStyle::Solid;
+constexpr LineStyle kDashed = LineStyle::Dashed;
+
+TEST(BasicView, WorkedExample) {
+    DisplayList list;
+    const PlotFields f = DrawBasicView(list, workedBasic());
+    EXPECT_EQ(f.PlotScale, 0.23875);
+    expectOperations(list, {{Kind::Clear, 0, 0, 0, 0, kBlack, kSolid},
+                            {Kind::Scale, 0, 800, 2000, 0, kBlack, kSolid},
+                            {Kind::Line, 200, 50, 1800, 50, kBlue, kSolid},
+                            {Kind::Line, 661, 400, 1038, 400, kBlack, kDashed},
+                            {Kind::FilledRectangle, 745, 550, 912, 250, kBlue, kSolid},
+                            {Kind::Rectangle, 745, 550, 912, 250, kBlack, kSolid},
+                            {Kind::Line, 828, 600, 828, 200, kBlack, kSolid},
+                            {Kind::Line, 493, 500, 493, 300, kBlack, kSolid},
+                            {Kind::Line, 1163, 500, 1163, 300, kBlack, kSolid},
+                            {Kind::Line, 242, 500, 242, 300, kBlack, kSolid},
+                            {Kind::Line, 1415, 500, 1415, 300, kBlack, kSolid},
+                            {Kind::Text, 560.733, 50, 0, 0, kBlack, kSolid},
+                            {Kind::Line, 660.733, 50, 660.733, 75, kBlue, kSolid},
+                            {Kind::Text, 937.696, 50, 0, 0, kBlack, kSolid},
+                            {Kind::Line, 1037.696, 50, 1037.696, 75, kBlue, kSolid},
+                            {Kind::Line, 200, 50, 200, 75, kBlue, kSolid},
+                            {Kind::Line, 1800, 50, 1800, 75, kBlue, kSolid}});
+    ASSERT_EQ(list.texts().size(), 2u);
+    EXPECT_EQ(list.texts()[0], " 10 ");
+    EXPECT_EQ(list.texts()[1], " 100 ");
+}
+
+TEST(BasicView, WhiskerUsesTheFlooredExtremesAndTheBoxTheExactQuartiles) {
+    const AnalysisResults r =
+        resultsWith({10.9, 30, 70, 100.7}, 30.4, 50, 70.6, -30, 130, -90, 190);
+    DisplayList list;
+    const PlotFields f = DrawBasicView(list, r);
+    const auto& ops = list.operations();
+    EXPECT_EQ(ops[3].x1, RoundToEven(ExactPosition(f, 10)));
+    EXPECT_EQ(ops[3].x2, RoundToEven(ExactPosition(f, 100)));
+    EXPECT_EQ(ops[4].x1, RoundToEven(ExactPosition(f, 30.4)));
+    EXPECT_EQ(ops[4].x2, RoundToEven(ExactPosition(f, 70.6)));
+    EXPECT_EQ(list.texts()[0], " 10.9 ");
+    EXPECT_EQ(list.texts()[1], " 100.7 ");
+}
+
+TEST(BasicView, AllValuesEqualLandRightOfTheDrawingArea) {
+    const AnalysisResults r = resultsWith({5, 5, 5}, 5, 5, 5, 5, 5, 5, 5);
+    DisplayList list;
+    DrawBasicView(list, r);
+    const auto& ops = list.operations();
+    EXPECT_EQ(ops[3].x1, 4200); // whisker
+    EXPECT_EQ(ops[4].x1, 4200); // box
+    EXPECT_EQ(ops[6].x1, 4200); // median
+    EXPECT_EQ(ops[2].x1, 200);  // the axis stays where it is
+    EXPECT_EQ(ops[2].x2, 1800);
+}
+
+TEST(BasicView, TwoPressesGiveTheSamePicture) {
+    DisplayList first;
+    DisplayList second;
+    DrawBasicView(first, workedBasic());
+    DrawBasicView(second, workedBasic());
+    ASSERT_EQ(first.operations().size(), second.operations().size());
+    for (std::size_t i = 0; i < first.operations().size(); ++i) {
+        EXPECT_EQ(first.operations()[i].x1, second.operations()[i].x1);
+        EXPECT_EQ(first.operations()[i].y1, second.operations()[i].y1);
+        EXPECT_EQ(first.operations()[i].color, second.operations()[i].color);
+    }
+    EXPECT_EQ(first.texts(), second.texts());
+}
+
+TEST(BasicView, DataFarFromZeroDoNotOverflow) {
+    // Values near 1e12 and 1e300 would overflow 16- and 32-bit positions.
+    for (double v : {1e12, 1e300, -1e300}) {
+        const AnalysisResults r = resultsWith({v, v, v}, v, v, v, v, v, v, v);
+        DisplayList list;
+        DrawBasicView(list, r);
+        EXPECT_EQ(list.operations().size(), 17u);
+    }
+}
+
+TEST(BasicView, NoValuesDrawNothingButAClear) {
+    AnalysisResults r;
+    DisplayList list;
+    DrawBasicView(list, r);
+    ASSERT_EQ(list.operations().size(), 1u);
+    EXPECT_EQ(list.operations()[0].kind, Kind::Clear);
+}
+
+// ---------------------------------------------------------------------------------------
+// The detailed view.
+
+struct Point {
+    double x;
+    Rgb color;
+};
+
+std::vector<Point> points(const DisplayList& list, std::vector<double>* heights = nullptr) {
+    std::vector<Point> found;
+    for (const auto& op : list.operations()) {
+        if (op.kind == Kind::Circle) {
+            found.push_back({op.x1, op.color});
+            EXPECT_EQ(op.x2, 15); // radius
+            EXPECT_EQ(op.style, LineStyle::Solid);
+            if (heights != nullptr) {
+                heights->push_back(op.y1);
+            }
+        }
+    }
+    return found;
+}
+
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kPink{250, 0, 165};
+constexpr Rgb kViolet{206, 0, 250};
+
+TEST(DetailedView, WorkedExample) {
+    DisplayList list;
+    UniformSequence heights;
+    DrawDetailedView(list, workedDetailed(), heights);
+    const std::vector<Point> found = points(list);
+    const std::vector<Point> expected = {{336, kPink},   {438, kPink}, {472, kViolet},
+                                         {711, kViolet}, {983, kPink}, {1153, kPink},
+                                         {1187, kRed},   {1664, kRed}};
+    ASSERT_EQ(found.size(), expected.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i].x, expected[i].x) << i;
+        EXPECT_EQ(found[i].color, expected[i].color) << i;
+    }
+    // The basic view comes first, whole.
+    DisplayList basic;
+    DrawBasicView(basic, workedDetailed());
+    ASSERT_GT(list.operations().size(), basic.operations().size());
+    for (std::size_t i = 0; i < basic.operations().size(); ++i) {
+        EXPECT_EQ(list.operations()[i].kind, basic.operations()[i].kind) << i;
+        EXPECT_EQ(list.operations()[i].x1, basic.operations()[i].x1) << i;
+    }
+}
+
+TEST(DetailedView, WithinTheInnerFencesEverythingIsViolet) {
+    DisplayList list;
+    UniformSequence heights;
+    DrawDetailedView(list, workedBasic(), heights);
+    const std::vector<Point> found = points(list);
+    ASSERT_EQ(found.size(), 5u);
+    for (const Point& p : found) {
+        EXPECT_EQ(p.color, kViolet);
+    }
+    EXPECT_EQ(found.front().x, 661);
+    EXPECT_EQ(found.back().x, 1038);
+}
+
+TEST(DetailedView, ValuesOnAFenceCountWithTheClassBeyondIt) {
+    const AnalysisResults r = workedDetailed(); // fences 4, 20, -2, 26
+    struct Case {
+        double value;
+        Rgb color;
+    };
+    for (const Case& c : {Case{4, kPink}, Case{20, kPink}, Case{-2, kRed}, Case{26, kRed},
+                          Case{4.0001, kViolet}, Case{19.999, kViolet}, Case{-1.999, kPink},
+                          Case{25.999, kPink}, Case{-50, kRed}, Case{50, kRed}}) {
+        EXPECT_EQ(FenceClassColor(c.value, r), c.color) << c.value;
+    }
+}
+
+TEST(DetailedView, NoSpreadMakesEverythingRed) {
+    const AnalysisResults r = resultsWith({3, 7, 7, 7, 9}, 7, 7, 7, 7, 7, 7, 7);
+    for (double v : {3.0, 7.0, 9.0}) {
+        EXPECT_EQ(FenceClassColor(v, r), kRed) << v;
+    }
+}
+
+TEST(DetailedView, ValuesWithTheSameIntegerPartShareOneX) {
+    const AnalysisResults r = resultsWith({10.2, 10.8, 50}, 10.8, 10.8, 50, -50, 100, -100, 200);
+    DisplayList list;
+    UniformSequence heights;
+    DrawDetailedView(list, r, heights);
+    const std::vector<Point> found = points(list);
+    ASSERT_EQ(found.size(), 3u); // one circle per value, shared position or not
+    const PlotFields f = HorizontalScale(10.2, 50, -100, 200);
+    EXPECT_EQ(found[0].x, RoundToEven(ExactPosition(f, 10)));
+    EXPECT_EQ(found[1].x, found[0].x);
+}
+
+TEST(DetailedView, TwoPressesMoveOnlyTheHeights) {
+    DisplayList first;
+    DisplayList second;
+    UniformSequence heights;
+    std::vector<double> firstHeights;
+    std::vector<double> secondHeights;
+    DrawDetailedView(first, workedDetailed(), heights);
+    DrawDetailedView(second, workedDetailed(), heights);
+    const std::vector<Point> a = points(first, &firstHeights);
+    const std::vector<Point> b = points(second, &secondHeights);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].x, b[i].x);
+        EXPECT_EQ(a[i].color, b[i].color);
+    }
+    EXPECT_NE(firstHeights, secondHeights);
+    for (double y : firstHeights) {
+        EXPECT_GE(y, 200);
+        EXPECT_LT(y, 601);
+    }
+}
+
+TEST(DetailedView, TheSequenceRepeatsAfterEveryStart) {
+    // Never seeded: two fresh sequences, as after two starts of the program, agree.
+    UniformSequence one;
+    UniformSequence two;
+    for (int i = 0; i < 1000; ++i) {
+        const float r = one.next();
+        EXPECT_EQ(r, two.next());
+        EXPECT_GE(r, 0.0f);
+        EXPECT_LT(r, 1.0f);
+    }
+}
+
+TEST(DetailedView, HeightsAreSinglePrecision) {
+    UniformSequence heights;
+    UniformSequence copy;
+    DisplayList list;
+    DrawDetailedView(list, workedDetailed(), heights);
+    std::vector<double> ys;
+    points(list, &ys);
+    for (double y : ys) {
+        const float expected = 200.0f + 401.0f * copy.next();
+        EXPECT_EQ(y, static_cast<double>(expected));
+    }
+}
+
+} // namespace
+} // namespace quarvel

@@ -1,0 +1,210 @@
+#include "FakePlatform.h"
+#include "frmView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace quarvel;
+using namespace quarvel::testing;
+
+namespace {
+
+AnalysisResults workedExample() {
+    AnalysisResults r;
+    r.SortedValues = {10, 30, 50, 70, 100};
+    r.ValueCount = 5;
+    r.FirstQuartile = 30;
+    r.Median = 50;
+    r.ThirdQuartile = 70;
+    r.LowerInnerFence = -30;
+    r.UpperInnerFence = 130;
+    r.LowerOuterFence = -90;
+    r.UpperOuterFence = 190;
+    return r;
+}
+
+} // namespace
+
+class tst_frmView : public QObject {
+    Q_OBJECT
+
+private:
+    FakePlatform fakes;
+    AnalysisResults results;
+    UniformSequence heights;
+    QPointer<frmView> view;
+
+private slots:
+    void init() {
+        results = workedExample();
+        view = new frmView(results, heights, fakes.dialogs);
+        view->setAttribute(Qt::WA_DeleteOnClose);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+    }
+
+    void cleanup() { delete view.data(); }
+
+    void layout_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("PicBox") << "PicBox" << QRect(8, 8, 505, 345) << "";
+        QTest::newRow("cmdBasic") << "cmdBasic" << QRect(152, 360, 113, 25) << "&Basic View";
+        QTest::newRow("cmdDetail") << "cmdDetail" << QRect(272, 360, 113, 25) << "&Detailed View";
+        QTest::newRow("cmdCancel") << "cmdCancel" << QRect(392, 360, 121, 25) << "&Cancel";
+    }
+
+    void layout() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        auto* control = view->findChild<QWidget*>(name);
+        QVERIFY(control != nullptr);
+        QCOMPARE(control->geometry(), geometry);
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            QCOMPARE(button->text(), caption);
+        }
+        QCOMPARE(view->windowTitle(), QStringLiteral("View Plot"));
+        QCOMPARE(view->size(), QSize(518, 390));
+        QVERIFY(view->cmdBasic->isDefault());
+    }
+
+    void opensBlank() {
+        QVERIFY(view->PicBox->displayList().empty());
+        const QImage shown = view->PicBox->renderImage();
+        QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::white));
+    }
+
+    void basicViewDrawsTheChart() {
+        view->cmdBasic->click();
+        DisplayList expected;
+        DrawBasicView(expected, results);
+        QCOMPARE(view->PicBox->displayList().operations().size(), expected.operations().size());
+        QCOMPARE(view->plotFields().PlotScale, 0.23875);
+    }
+
+    void enterPressesBasicAndEscapeUnloads() {
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(!view->PicBox->displayList().empty());
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(view.isNull()); // unloaded, not just hidden
+    }
+
+    void realPixels() {
+        view->cmdBasic->click();
+        // 1000 x 400 pixels: half a pixel per unit across, half a pixel per unit up.
+        const QImage image = view->PicBox->renderImage(QSize(1000, 400));
+        const auto at = [&image](double x, double y) {
+            return image.pixelColor(static_cast<int>(x / 2), static_cast<int>((800 - y) / 2));
+        };
+        QCOMPARE(at(800, 400), QColor(0, 0, 255)); // inside the box: blue fill
+        QCOMPARE(at(760, 300), QColor(0, 0, 255));
+        QCOMPARE(at(828, 580), QColor(0, 0, 0));   // the median mark above the box
+        QCOMPARE(at(840, 580), QColor(Qt::white)); // and nothing beside it
+        QCOMPARE(at(745, 400), QColor(0, 0, 0));   // the box's black outline, left edge
+        QCOMPARE(at(600, 50), QColor(0, 0, 255));  // the axis
+        QCOMPARE(at(600, 700), QColor(Qt::white)); // empty sky
+        QCOMPARE(at(493, 400), QColor(0, 0, 0));   // the lower inner fence mark
+    }
+
+    void detailedViewAddsTheValues() {
+        view->cmdDetail->click();
+        int circles = 0;
+        for (const auto& op : view->PicBox->displayList().operations()) {
+            circles += op.kind == DisplayList::Kind::Circle ? 1 : 0;
+        }
+        QCOMPARE(circles, 5);
+        view->cmdBasic->click();
+        for (const auto& op : view->PicBox->displayList().operations()) {
+            QVERIFY(op.kind != DisplayList::Kind::Circle); // a basic press clears them away
+        }
+    }
+
+    void dataFarFromZeroDrawWithoutHarm() {
+        for (double v : {1e9, 1e300, -1e300}) {
+            results.SortedValues = {v, v, v};
+            results.ValueCount = 3;
+            results.FirstQuartile = results.Median = results.ThirdQuartile = v;
+            results.LowerInnerFence = results.UpperInnerFence = v;
+            results.LowerOuterFence = results.UpperOuterFence = v;
+            view->cmdDetail->click();
+            const QImage image = view->PicBox->renderImage();
+            QVERIFY(!image.isNull());
+            view->PicBox->repaint();
+        }
+    }
+
+    void copyPutsThePictureOnTheClipboard() {
+        view->cmdBasic->click();
+        view->PicBox->copyAction->trigger();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), view->PicBox->contentsRect().size());
+    }
+
+    void saveAs_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << "plot.png";
+        QTest::newRow("svg") << "plot.svg";
+        QTest::newRow("pdf") << "plot.pdf";
+    }
+
+    void saveAs() {
+        QFETCH(QString, name);
+        QTemporaryDir folder;
+        view->cmdDetail->click();
+        fakes.dialogs.saveAnswers.push_back(folder.filePath(name));
+        fakes.dialogs.messages.clear();
+        view->PicBox->saveAction->trigger();
+        QCOMPARE(fakes.dialogs.messages.size(), size_t(0));
+        QCOMPARE(fakes.dialogs.saveDialogs.back().filters.size(), 3);
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        if (name.endsWith("png")) {
+            QImage image;
+            QVERIFY(image.loadFromData(bytes, "PNG"));
+            QCOMPARE(image.size(), view->PicBox->contentsRect().size());
+        } else if (name.endsWith("svg")) {
+            QSvgRenderer svg(bytes);
+            QVERIFY(svg.isValid());
+            QVERIFY(bytes.contains("<svg"));
+        } else {
+            QVERIFY(bytes.startsWith("%PDF"));
+        }
+    }
+
+    void saveAsRefusesAnUnknownTypeAndKeepsEarlierFiles() {
+        QTemporaryDir folder;
+        view->cmdBasic->click();
+        fakes.dialogs.messages.clear();
+        fakes.dialogs.saveAnswers.push_back(folder.filePath("plot.bmp"));
+        view->PicBox->saveAction->trigger();
+        QCOMPARE(fakes.dialogs.messages.size(), size_t(1));
+        QCOMPARE(fakes.dialogs.messages.front().title, QStringLiteral("Error!"));
+        QVERIFY(!QFile::exists(folder.filePath("plot.bmp")));
+
+        // A folder that is not there: the message, and nothing half-written.
+        fakes.dialogs.messages.clear();
+        fakes.dialogs.saveAnswers.push_back(folder.filePath("missing/plot.png"));
+        view->PicBox->saveAction->trigger();
+        QCOMPARE(fakes.dialogs.messages.size(), size_t(1));
+    }
+
+    void cancellingTheSaveDialogDoesNothing() {
+        fakes.dialogs.messages.clear();
+        view->PicBox->saveAction->trigger(); // no queued answer: cancelled
+        QCOMPARE(fakes.dialogs.messages.size(), size_t(0));
+    }
+};
+
+QTEST_MAIN(tst_frmView)
+#include "tst_frmView.moc"
