@@ -137,11 +137,12 @@ const QImage& PainterCanvas::circleStamp(int radius) {
     if (found != stamps_.end()) {
         return *found;
     }
-    QImage stamp(2 * radius + 1, 2 * radius + 1, QImage::Format_ARGB32_Premultiplied);
+    QImage stamp(2 * radius + 3, 2 * radius + 3, QImage::Format_ARGB32_Premultiplied);
     stamp.fill(Qt::transparent);
     QPainter p(&stamp);
-    p.setPen(QPen(color_, 0));
-    p.drawEllipse(QPoint(radius, radius), radius, radius);
+    p.setRenderHint(QPainter::Antialiasing); // a round outline, even at four pixels
+    p.setPen(QPen(color_, 1));
+    p.drawEllipse(QPointF(radius + 1.5, radius + 1.5), radius, radius);
     return *stamps_.insert(key, stamp);
 }
 
@@ -155,7 +156,8 @@ void PainterCanvas::circle(double x, double y, double radius) {
     if (raster_) {
         const int r = std::max(1, static_cast<int>(std::lround(pixels)));
         const QImage& stamp = circleStamp(r);
-        painter_.drawImage(QPointF(std::round(centre.x()) - r, std::round(centre.y()) - r), stamp);
+        painter_.drawImage(QPointF(std::round(centre.x()) - r - 1, std::round(centre.y()) - r - 1),
+                           stamp);
     } else {
         painter_.drawEllipse(centre, pixels, pixels);
     }

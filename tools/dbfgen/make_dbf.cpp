@@ -71,10 +71,10 @@ bool samples(const std::string& folder, std::string& error) {
         const char* temperature;
         const char* opened;
         const char* active;
-    } sites[] = {{"ST01", "Salt Flat", "-86.0", "25.3", "19610514", "T"},
-                 {"ST02", "Dead Sea Shore", "-430.5", "26.1", "19720301", "T"},
-                 {"ST03", "Delta Polder", "-6.7", "10.2", "19850911", "T"},
-                 {"ST04", "Coastal Dune", "12.0", "11.8", "19990101", "F"},
+    } sites[] = {{"ST01", "Coastal Dune", "12.0", "11.8", "19990101", "F"},
+                 {"ST02", "Salt Flat", "-86.0", "25.3", "19610514", "T"},
+                 {"ST03", "Dead Sea Shore", "-430.5", "26.1", "19720301", "T"},
+                 {"ST04", "Delta Polder", "-6.7", "10.2", "19850911", "T"},
                  {"ST05", "River Terrace", "48.2", "12.4", "20010620", "T"},
                  {"ST06", "Foothill Farm", "355.0", "9.7", "19930415", "T"},
                  {"ST07", "Valley Floor", "-28.0", "23.9", "20050830", "T"},
