@@ -31,6 +31,7 @@ bench:
 	@build/release/bench/quarvel_bench_table
 	@build/release/bench/quarvel_bench_analysis
 	@build/release/bench/quarvel_bench_plot
+	@build/release/bench/quarvel_bench_join
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

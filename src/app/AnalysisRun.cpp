@@ -4,6 +4,7 @@
 #include "LocaleNumbers.h"
 #include "LongSorts.h"
 #include "QuartileRule.h"
+#include "WholeFile.h"
 #include "frmQuarvel.h"
 
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -22,31 +22,6 @@ const QString kUnsortedFile = QStringLiteral("Unsorted.tmp");
 const QString kSortedFile = QStringLiteral("Sorted.tmp");
 const QString kPairsFile = QStringLiteral("Unsorted-Sorted.csv");
 const QString kTryAnotherField = QStringLiteral("Choose a numeric field and try again.");
-
-/** Writes a whole file through a temporary, so an earlier file is replaced only by a complete one.
- */
-bool saveFile(const QString& name, const std::string& content, QString& error) {
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    if (file.write(content.data(), static_cast<qint64>(content.size())) !=
-            static_cast<qint64>(content.size()) ||
-        !file.commit()) {
-        error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
-}
-
-QString cannotWrite(const QString& name, const QString& reason) {
-    return QStringLiteral("The file \"%1\" could not be written in %2: %3.\r\n"
-                          "Check that the folder can be written and has room, then try again.")
-        .arg(QFileInfo(name).fileName(), QDir::toNativeSeparators(QFileInfo(name).absolutePath()),
-             reason);
-}
 
 } // namespace
 
@@ -158,7 +133,7 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
     };
     const auto fail = [&](const QString& name, const QString& reason) {
         removeIntermediates();
-        refuse(cannotWrite(name, reason), QStringLiteral("Nothing was changed."));
+        refuse(CannotWriteMessage(name, reason), QStringLiteral("Nothing was changed."));
         return false;
     };
 
@@ -166,10 +141,10 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
     // in file form and read back, so that the two columns hold the numbers as written.
     QString error;
     removeIntermediates();
-    if (!saveFile(kUnsortedFile, IntermediateFileText(unsorted), error)) {
+    if (!SaveWholeFile(kUnsortedFile, IntermediateFileText(unsorted), error)) {
         return fail(kUnsortedFile, error);
     }
-    if (!saveFile(kSortedFile, IntermediateFileText(sorted), error)) {
+    if (!SaveWholeFile(kSortedFile, IntermediateFileText(sorted), error)) {
         return fail(kSortedFile, error);
     }
     QByteArray written[2];
@@ -191,7 +166,7 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
         return fail(kSortedFile, problem.empty() ? QStringLiteral("it did not read back whole")
                                                  : QString::fromStdString(problem));
     }
-    if (!saveFile(kPairsFile, pairs, error)) {
+    if (!SaveWholeFile(kPairsFile, pairs, error)) {
         return fail(kPairsFile, error);
     }
     removeIntermediates();
@@ -222,8 +197,8 @@ void AnalysisRun::offerToSave() {
         return;
     }
     QString error;
-    if (!saveFile(window_.ResultFileName, ResultsFileText(results_), error)) {
-        dialogs_.message(&window_, cannotWrite(window_.ResultFileName, error),
+    if (!SaveWholeFile(window_.ResultFileName, ResultsFileText(results_), error)) {
+        dialogs_.message(&window_, CannotWriteMessage(window_.ResultFileName, error),
                          QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::Critical);
         return;
     }

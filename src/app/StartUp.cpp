@@ -34,7 +34,9 @@ StartUp::StartUp(AnalysisResults& results, Platform& platform)
     children_.setFactory(ChildWindow::View, [this] {
         return std::make_unique<frmView>(results_, heights_, platform_.dialogs);
     });
-    children_.setFactory(ChildWindow::Join, [] { return std::make_unique<frmJoin>(); });
+    children_.setFactory(ChildWindow::Join, [this] {
+        return std::make_unique<frmJoin>(results_, *main_, platform_.dialogs);
+    });
     children_.setFactory(ChildWindow::About,
                          [this] { return std::make_unique<frmAbout>(platform_); });
 }

@@ -3,6 +3,7 @@
 #include "AnalysisRun.h"
 #include "Artwork.h"
 #include "FavoriteFolder.h"
+#include "HelpLauncher.h"
 #include "NumberText.h"
 #include "Twips.h"
 
@@ -191,6 +192,7 @@ void frmQuarvel::buildMenus() {
     connect(mnuFileExit, &QAction::triggered, this, &frmQuarvel::mnuFileExit_Click);
     connect(mnuFileCreateJoin, &QAction::triggered, this, &frmQuarvel::mnuFileCreateJoin_Click);
     connect(mnuViewQuarvel, &QAction::triggered, this, &frmQuarvel::mnuViewQuarvel_Click);
+    connect(mnuHelpHowto, &QAction::triggered, this, &frmQuarvel::mnuHelpHowto_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmQuarvel::mnuHelpAbout_Click);
 }
 
@@ -323,6 +325,10 @@ void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
     }
 }
 
+int frmQuarvel::analysedFieldPosition() const {
+    return cmbFieldList->currentIndex();
+}
+
 int frmQuarvel::gridRowCount() const {
     return model_ ? model_->gridRowCount() : 1;
 }
@@ -393,6 +399,10 @@ void frmQuarvel::mnuFileCreateJoin_Click() {
 
 void frmQuarvel::mnuViewQuarvel_Click() {
     children_.show(ChildWindow::View);
+}
+
+void frmQuarvel::mnuHelpHowto_Click() {
+    HelpLauncher(platform_, this).launch();
 }
 
 void frmQuarvel::mnuHelpAbout_Click() {

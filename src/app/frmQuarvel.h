@@ -3,6 +3,7 @@
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
 #include "DbfTableModel.h"
+#include "JoinHost.h"
 #include "Platform.h"
 
 #include <QMainWindow>
@@ -24,7 +25,7 @@ namespace quarvel {
  * analysis; its menus open the plot, the join export, help and About. Other windows reach
  * its controls directly (the grid, the field list, the status line).
  */
-class frmQuarvel : public QMainWindow {
+class frmQuarvel : public QMainWindow, public JoinHost {
     Q_OBJECT
 
 public:
@@ -39,7 +40,9 @@ public:
     void LoadData();
 
     /** The loaded table's grid model, or nullptr before the first successful load. */
-    DbfTableModel* gridModel() const { return model_; }
+    DbfTableModel* gridModel() const override { return model_; }
+    /** The selected position of the field list, -1 when nothing is selected. */
+    int analysedFieldPosition() const override;
     /** Grid rows: the field-name row and one row per record (1 with no table). */
     int gridRowCount() const;
     /** Grid columns: the empty column 0 and one column per field (1 with no table). */
@@ -58,7 +61,7 @@ public:
     QString ResultFileName;  ///< the name typed for the last results file
 
     /** Replaces the whole text of the status line and shows it at once. */
-    void setStatusText(const QString& text);
+    void setStatusText(const QString& text) override;
     QString statusText() const;
 
     // Controls, named as the rest of the program knows them.
@@ -113,6 +116,7 @@ private:
     void mnuFileExit_Click();
     void mnuFileCreateJoin_Click();
     void mnuViewQuarvel_Click();
+    void mnuHelpHowto_Click();
     void mnuHelpAbout_Click();
 
     AnalysisResults& results_;

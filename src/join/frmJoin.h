@@ -1,15 +1,53 @@
 #pragma once
 
+#include "AnalysisResults.h"
+#include "Dialogs.h"
+#include "JoinHost.h"
+
 #include <QWidget>
+
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
 
 namespace quarvel {
 
-/** the join window: a single instance, shown modeless without an owner. */
+class DbfTable;
+
+/**
+ * The join window: writes a file that gives every record of the table its quartile rank
+ * and outlier note, keyed by a relate field the user picks, to be joined back to the table
+ * in the GIS. The file is in the table's own code page, so its keys match the table's.
+ */
 class frmJoin : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmJoin(QWidget* parent = nullptr);
+    frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs,
+            QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QComboBox* cmbJoinList;
+    QLabel* Label2;
+    QLabel* Picture1;
+    QLabel* Label3;
+    QPushButton* cmdDotIt;
+    QPushButton* cmdCancel;
+
+private:
+    void Form_Load();
+    void cmdDotIt_Click();
+    void cmdCancel_Click();
+
+    bool resultsMatchTheGrid(int valueField);
+    bool buildFile(const DbfTable& table, int relateField, int valueField, std::string& content);
+    void error(const QString& text);
+
+    const AnalysisResults& results_;
+    JoinHost& host_;
+    Dialogs& dialogs_;
 };
 
 } // namespace quarvel

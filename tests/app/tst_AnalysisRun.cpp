@@ -27,13 +27,13 @@ QByteArray fileBytes(const QString& path) {
 }
 
 TableSpec numberTable(const std::vector<std::string>& values, const std::string& name = "VALUE") {
-    TableSpec spec;
-    spec.fields = {{"ID", 'C', 6, 0}, {name, 'C', 24, 0}};
+    TableSpec tableSpec;
+    tableSpec.fields = {{"ID", 'C', 6, 0}, {name, 'C', 24, 0}};
     int id = 0;
     for (const std::string& value : values) {
-        spec.records.push_back({std::to_string(++id), value});
+        tableSpec.records.push_back({std::to_string(++id), value});
     }
-    return spec;
+    return tableSpec;
 }
 
 } // namespace
@@ -53,8 +53,8 @@ private:
     QString folder() const { return QDir(tables->path()).absolutePath() + QLatin1Char('/'); }
     QString inFolder(const QString& name) const { return folder() + name; }
 
-    void load(const QString& title, const TableSpec& spec, int field = 1) {
-        writeTable(inFolder(title), spec);
+    void load(const QString& title, const TableSpec& tableSpec, int field = 1) {
+        writeTable(inFolder(title), tableSpec);
         fakes->dialogs.openAnswers.push_back(OpenFileChoice{inFolder(title), title});
         window->mnuFileOpen->trigger();
         QTRY_COMPARE(window->FieldListFilled, 1);
@@ -179,10 +179,10 @@ private slots:
     }
 
     void numericFieldsStoredByDbase() {
-        TableSpec spec;
-        spec.fields = {{"NAME", 'C', 10, 0}, {"POP", 'N', 9, 0}, {"AREA", 'N', 10, 3}};
-        spec.records = {{"a", "10", "1.500"}, {"b", "30", "2.250"}, {"c", "20", "12.125"}};
-        load("dbase.dbf", spec, 2);
+        TableSpec tableSpec;
+        tableSpec.fields = {{"NAME", 'C', 10, 0}, {"POP", 'N', 9, 0}, {"AREA", 'N', 10, 3}};
+        tableSpec.records = {{"a", "10", "1.500"}, {"b", "30", "2.250"}, {"c", "20", "12.125"}};
+        load("dbase.dbf", tableSpec, 2);
         doIt();
         QCOMPARE(results->SortedValues, std::vector<double>({1.5, 2.25, 12.125}));
         QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("AREA"));

@@ -219,14 +219,14 @@ private slots:
     void preselection() {
         QFETCH(QStringList, firstRecord);
         QFETCH(int, selected);
-        TableSpec spec;
-        spec.fields = {{"F1", 'C', 12, 0}, {"F2", 'C', 12, 0}, {"F3", 'C', 12, 0}};
+        TableSpec tableSpec;
+        tableSpec.fields = {{"F1", 'C', 12, 0}, {"F2", 'C', 12, 0}, {"F3", 'C', 12, 0}};
         std::vector<std::optional<std::string>> record;
         for (const QString& value : firstRecord) {
             record.push_back(value.toStdString());
         }
-        spec.records = {record, {"1", "2", "3"}};
-        writeTable(tables->filePath("pre.dbf"), spec);
+        tableSpec.records = {record, {"1", "2", "3"}};
+        writeTable(tables->filePath("pre.dbf"), tableSpec);
         choose("pre.dbf");
         openAndWaitForList();
         QCOMPARE(window->cmbFieldList->count(), 3);
@@ -234,9 +234,9 @@ private slots:
     }
 
     void aTableWithoutRecords() {
-        TableSpec spec;
-        spec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
-        writeTable(tables->filePath("empty.dbf"), spec);
+        TableSpec tableSpec;
+        tableSpec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
+        writeTable(tables->filePath("empty.dbf"), tableSpec);
         choose("empty.dbf");
         openAndWaitForList();
         QCOMPARE(window->gridRowCount(), 1);

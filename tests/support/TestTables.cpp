@@ -7,9 +7,9 @@
 
 namespace quarvel::testing {
 
-void writeTable(const QString& path, const TableSpec& spec) {
+void writeTable(const QString& path, const TableSpec& tableSpec) {
     std::string error;
-    if (!quarvel::tools::writeDbf(QFile::encodeName(path).toStdString(), spec, error)) {
+    if (!quarvel::tools::writeDbf(QFile::encodeName(path).toStdString(), tableSpec, error)) {
         std::fprintf(stderr, "cannot write test table %s: %s\n", qPrintable(path), error.c_str());
         std::abort();
     }
@@ -58,12 +58,12 @@ void patchU32(const QString& path, qsizetype offset, unsigned value) {
 
 TableSpec textTable(const std::string& fieldName, const std::vector<std::string>& values,
                     int width) {
-    TableSpec spec;
-    spec.fields = {{fieldName, 'C', width, 0}};
+    TableSpec tableSpec;
+    tableSpec.fields = {{fieldName, 'C', width, 0}};
     for (const std::string& value : values) {
-        spec.records.push_back({value});
+        tableSpec.records.push_back({value});
     }
-    return spec;
+    return tableSpec;
 }
 
 } // namespace quarvel::testing

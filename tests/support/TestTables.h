@@ -12,9 +12,9 @@ namespace quarvel::testing {
 using quarvel::tools::FieldSpec;
 using quarvel::tools::TableSpec;
 
-/** Writes spec as a table at path (a .cpg beside it when the spec names one); aborts the
+/** Writes tableSpec as a table at path (a .cpg beside it when the tableSpec names one); aborts the
  *  test program if shapelib refuses, since every later check would be meaningless. */
-void writeTable(const QString& path, const TableSpec& spec);
+void writeTable(const QString& path, const TableSpec& tableSpec);
 
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);

@@ -41,13 +41,13 @@ protected:
 };
 
 TEST_F(DbfTableTest, EveryFieldTypeAsText) {
-    TableSpec spec;
-    spec.fields = {{"NAME", 'C', 12, 0},  {"POP", 'N', 9, 0},     {"SHARE", 'N', 8, 3},
-                   {"RATIO", 'F', 12, 4}, {"FOUNDED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},
-                   {"NOTES", 'M', 10, 0}};
-    spec.records = {{"Alder", "58805", "0.125", "1.5000", "19610514", "T", "12"},
-                    {"  Birch", "-4", "12.500", "-0.0001", "20240229", "f", std::nullopt}};
-    writeTable(path("types.dbf"), spec);
+    TableSpec tableSpec;
+    tableSpec.fields = {{"NAME", 'C', 12, 0},  {"POP", 'N', 9, 0},     {"SHARE", 'N', 8, 3},
+                        {"RATIO", 'F', 12, 4}, {"FOUNDED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},
+                        {"NOTES", 'M', 10, 0}};
+    tableSpec.records = {{"Alder", "58805", "0.125", "1.5000", "19610514", "T", "12"},
+                         {"  Birch", "-4", "12.500", "-0.0001", "20240229", "f", std::nullopt}};
+    writeTable(path("types.dbf"), tableSpec);
     auto table = openOk(path("types.dbf"));
     ASSERT_TRUE(table);
     ASSERT_EQ(table->fieldCount(), 7);
@@ -69,15 +69,15 @@ TEST_F(DbfTableTest, EveryFieldTypeAsText) {
 }
 
 TEST_F(DbfTableTest, NullsOfEveryTypeAreEmpty) {
-    TableSpec spec;
-    spec.fields = {{"NAME", 'C', 8, 0},
-                   {"POP", 'N', 9, 0},
-                   {"AREA", 'F', 10, 2},
-                   {"WHEN", 'D', 8, 0},
-                   {"OK", 'L', 1, 0}};
-    spec.records = {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
-                    {"x", "1", "2.00", "20200101", "T"}};
-    writeTable(path("nulls.dbf"), spec);
+    TableSpec tableSpec;
+    tableSpec.fields = {{"NAME", 'C', 8, 0},
+                        {"POP", 'N', 9, 0},
+                        {"AREA", 'F', 10, 2},
+                        {"WHEN", 'D', 8, 0},
+                        {"OK", 'L', 1, 0}};
+    tableSpec.records = {{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+                         {"x", "1", "2.00", "20200101", "T"}};
+    writeTable(path("nulls.dbf"), tableSpec);
     auto table = openOk(path("nulls.dbf"));
     ASSERT_TRUE(table);
     for (int f = 0; f < 5; ++f) {
@@ -87,9 +87,9 @@ TEST_F(DbfTableTest, NullsOfEveryTypeAreEmpty) {
 }
 
 TEST_F(DbfTableTest, DeletedRecordsAreNotShown) {
-    TableSpec spec = textTable("NAME", {"a", "b", "c", "d", "e"});
-    spec.deletedRecords = {1, 3};
-    writeTable(path("deleted.dbf"), spec);
+    TableSpec tableSpec = textTable("NAME", {"a", "b", "c", "d", "e"});
+    tableSpec.deletedRecords = {1, 3};
+    writeTable(path("deleted.dbf"), tableSpec);
     auto table = openOk(path("deleted.dbf"));
     ASSERT_TRUE(table);
     ASSERT_EQ(table->recordCount(), 3);
@@ -116,11 +116,11 @@ class CodePages : public DbfTableTest, public ::testing::WithParamInterface<Code
 
 TEST_P(CodePages, DecodeTextsAndFieldNames) {
     const CodePageCase& c = GetParam();
-    TableSpec spec;
-    spec.codePage = c.codePageSpec;
-    spec.fields = {{c.fieldName, 'C', 20, 0}};
-    spec.records = {{c.storedName}};
-    writeTable(path("cp.dbf"), spec);
+    TableSpec tableSpec;
+    tableSpec.codePage = c.codePageSpec;
+    tableSpec.fields = {{c.fieldName, 'C', 20, 0}};
+    tableSpec.records = {{c.storedName}};
+    writeTable(path("cp.dbf"), tableSpec);
     auto table = openOk(path("cp.dbf"));
     ASSERT_TRUE(table);
     EXPECT_EQ(text(table->codePage()), c.expectedCodePage);
@@ -162,9 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(DbfTableTest, CpgWinsOverTheLanguageDriverAndIsFoundInAnyLetterCase) {
-    TableSpec spec = textTable("NAME", {"\x9f"});
-    spec.codePage = "LDID/87";
-    writeTable(path("Point.dbf"), spec);
+    TableSpec tableSpec = textTable("NAME", {"\x9f"});
+    tableSpec.codePage = "LDID/87";
+    writeTable(path("Point.dbf"), tableSpec);
     writeBytes(path("POINT.CPG"), "852\r\n");
     auto table = openOk(path("Point.dbf"));
     ASSERT_TRUE(table);
@@ -173,9 +173,9 @@ TEST_F(DbfTableTest, CpgWinsOverTheLanguageDriverAndIsFoundInAnyLetterCase) {
 }
 
 TEST_F(DbfTableTest, EmptyCpgLeavesTheLanguageDriver) {
-    TableSpec spec = textTable("NAME", {"K\xf6ln"});
-    spec.codePage = "LDID/87";
-    writeTable(path("t.dbf"), spec);
+    TableSpec tableSpec = textTable("NAME", {"K\xf6ln"});
+    tableSpec.codePage = "LDID/87";
+    writeTable(path("t.dbf"), tableSpec);
     writeBytes(path("t.cpg"), "");
     auto table = openOk(path("t.dbf"));
     ASSERT_TRUE(table);
@@ -194,14 +194,14 @@ TEST_F(DbfTableTest, ExactNameWhateverTheExtension) {
 }
 
 TEST_F(DbfTableTest, ThreeHundredFields) {
-    TableSpec spec;
+    TableSpec tableSpec;
     std::vector<std::optional<std::string>> record;
     for (int f = 0; f < 300; ++f) {
-        spec.fields.push_back({"F" + std::to_string(f), 'N', 4, 0});
+        tableSpec.fields.push_back({"F" + std::to_string(f), 'N', 4, 0});
         record.push_back(std::to_string(f));
     }
-    spec.records = {record, record};
-    writeTable(path("wide.dbf"), spec);
+    tableSpec.records = {record, record};
+    writeTable(path("wide.dbf"), tableSpec);
     auto table = openOk(path("wide.dbf"));
     ASSERT_TRUE(table);
     EXPECT_EQ(table->fieldCount(), 300);

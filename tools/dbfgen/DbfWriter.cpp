@@ -34,27 +34,28 @@ private:
 
 } // namespace
 
-bool writeDbf(const std::string& path, const TableSpec& spec, std::string& error) {
+bool writeDbf(const std::string& path, const TableSpec& tableSpec, std::string& error) {
     std::remove(path.c_str());
-    Handle dbf(DBFCreateEx(path.c_str(), spec.codePage.empty() ? nullptr : spec.codePage.c_str()));
+    Handle dbf(DBFCreateEx(path.c_str(),
+                           tableSpec.codePage.empty() ? nullptr : tableSpec.codePage.c_str()));
     if (dbf.get() == nullptr) {
         error = "cannot create " + path;
         return false;
     }
-    for (const FieldSpec& field : spec.fields) {
+    for (const FieldSpec& field : tableSpec.fields) {
         if (DBFAddNativeFieldType(dbf.get(), field.name.c_str(), field.type, field.width,
                                   field.decimals) < 0) {
             error = "cannot add field " + field.name;
             return false;
         }
     }
-    for (std::size_t r = 0; r < spec.records.size(); ++r) {
+    for (std::size_t r = 0; r < tableSpec.records.size(); ++r) {
         const int record = static_cast<int>(r);
-        for (std::size_t f = 0; f < spec.fields.size(); ++f) {
+        for (std::size_t f = 0; f < tableSpec.fields.size(); ++f) {
             const int field = static_cast<int>(f);
-            const FieldSpec& layout = spec.fields[f];
+            const FieldSpec& layout = tableSpec.fields[f];
             const std::optional<std::string>& value =
-                f < spec.records[r].size() ? spec.records[r][f] : std::nullopt;
+                f < tableSpec.records[r].size() ? tableSpec.records[r][f] : std::nullopt;
             int ok = 0;
             if (!value) {
                 ok = DBFWriteNULLAttribute(dbf.get(), record, field);
@@ -69,7 +70,7 @@ bool writeDbf(const std::string& path, const TableSpec& spec, std::string& error
             }
         }
     }
-    for (int record : spec.deletedRecords) {
+    for (int record : tableSpec.deletedRecords) {
         if (!DBFMarkRecordDeleted(dbf.get(), record, 1)) {
             error = "cannot mark record " + std::to_string(record) + " deleted";
             return false;
@@ -79,16 +80,16 @@ bool writeDbf(const std::string& path, const TableSpec& spec, std::string& error
 }
 
 bool writeBenchmarkTable(const std::string& path, int records, unsigned seed, std::string& error) {
-    TableSpec spec;
-    spec.codePage = "LDID/87";
-    spec.fields = {{"ID", 'N', 9, 0},       {"NAME", 'C', 40, 0},   {"POP", 'N', 10, 0},
-                   {"AREA", 'N', 14, 3},    {"INCOME", 'N', 12, 2}, {"TEMP", 'N', 8, 2},
-                   {"ELEV", 'N', 9, 1},     {"SORTED", 'N', 10, 0}, {"RANK", 'N', 8, 0},
-                   {"DENSITY", 'F', 19, 8}, {"SHARE", 'N', 10, 6},  {"GROWTH", 'N', 9, 4},
-                   {"LAT", 'N', 12, 6},     {"LON", 'N', 12, 6},    {"FOUNDED", 'D', 8, 0},
-                   {"SURVEYED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},  {"REGION", 'C', 20, 0},
-                   {"CODE", 'C', 12, 0},    {"NOTE", 'C', 40, 0}};
-    spec.records.reserve(static_cast<std::size_t>(records));
+    TableSpec tableSpec;
+    tableSpec.codePage = "LDID/87";
+    tableSpec.fields = {{"ID", 'N', 9, 0},       {"NAME", 'C', 40, 0},   {"POP", 'N', 10, 0},
+                        {"AREA", 'N', 14, 3},    {"INCOME", 'N', 12, 2}, {"TEMP", 'N', 8, 2},
+                        {"ELEV", 'N', 9, 1},     {"SORTED", 'N', 10, 0}, {"RANK", 'N', 8, 0},
+                        {"DENSITY", 'F', 19, 8}, {"SHARE", 'N', 10, 6},  {"GROWTH", 'N', 9, 4},
+                        {"LAT", 'N', 12, 6},     {"LON", 'N', 12, 6},    {"FOUNDED", 'D', 8, 0},
+                        {"SURVEYED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0},  {"REGION", 'C', 20, 0},
+                        {"CODE", 'C', 12, 0},    {"NOTE", 'C', 40, 0}};
+    tableSpec.records.reserve(static_cast<std::size_t>(records));
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> unit(0, 1);
     std::normal_distribution<double> normal(0, 1);
@@ -100,7 +101,7 @@ bool writeBenchmarkTable(const std::string& path, int records, unsigned seed, st
     const char* regions[] = {"North", "South", "East", "West", "Central"};
     for (int r = 0; r < records; ++r) {
         std::vector<std::optional<std::string>> row;
-        row.reserve(spec.fields.size());
+        row.reserve(tableSpec.fields.size());
         row.push_back(std::to_string(r + 1));
         row.push_back("Place " + std::to_string(r + 1));
         row.push_back(std::to_string(static_cast<long>(std::exp(8 + 2 * normal(random)))));
@@ -123,9 +124,9 @@ bool writeBenchmarkTable(const std::string& path, int records, unsigned seed, st
         row.push_back(std::string(regions[r % 5]));
         row.push_back("C" + std::to_string(100000 + r));
         row.push_back(r % 7 == 0 ? std::string() : std::string("surveyed"));
-        spec.records.push_back(std::move(row));
+        tableSpec.records.push_back(std::move(row));
     }
-    return writeDbf(path, spec, error);
+    return writeDbf(path, tableSpec, error);
 }
 
 } // namespace quarvel::tools

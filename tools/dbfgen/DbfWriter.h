@@ -27,7 +27,7 @@ struct TableSpec {
  * encoding the caller chose); numbers are right-aligned in their field, as dBASE writers
  * store them. Returns false with a sentence in error when shapelib refuses.
  */
-bool writeDbf(const std::string& path, const TableSpec& spec, std::string& error);
+bool writeDbf(const std::string& path, const TableSpec& tableSpec, std::string& error);
 
 /**
  * Writes a benchmark table of `records` records: ID, NAME, twelve numeric fields of

@@ -1,0 +1,69 @@
+// Writing the join file for every record of a million-record table, as the join window's
+// Do It does it (the analysis before it is not counted; the name is answered by a script).
+// Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_join
+#include "BenchTable.h"
+#include "FakePlatform.h"
+#include "frmJoin.h"
+#include "frmQuarvel.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+void BM_WriteJoinFile(benchmark::State& state) {
+    using namespace quarvel;
+    testing::FakePlatform fakes;
+    QTemporaryDir program;
+    fakes.systemInfo.folder = program.path();
+    fakes.systemInfo.config = program.filePath("config");
+    ChildWindows children;
+    AnalysisResults results;
+    frmQuarvel window(results, fakes.platform, children);
+    window.show();
+
+    QTemporaryDir tables;
+    const QString copy = tables.filePath("big.dbf");
+    QFile::copy(bench::benchTablePath(), copy);
+    fakes.dialogs.openAnswers.push_back(OpenFileChoice{copy, QStringLiteral("big.dbf")});
+    window.mnuFileOpen->trigger();
+    while (window.FieldListFilled == 0) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const int pop = window.cmbFieldList->findText(QStringLiteral("POP"));
+    window.cmbFieldList->setCurrentIndex(pop);
+    fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
+    window.cmdDoIt->click();
+
+    frmJoin join(results, window, fakes.dialogs);
+    join.cmbJoinList->setCurrentIndex(join.cmbJoinList->findText(QStringLiteral("ID")));
+    for (auto _ : state) {
+        fakes.dialogs.inputAnswers.push_back(QStringLiteral("Join.txt"));
+        fakes.dialogs.messages.clear();
+        join.cmdDotIt->click();
+        if (fakes.dialogs.messages.empty() ||
+            fakes.dialogs.messages.back().title != QLatin1String("File done.")) {
+            state.SkipWithError("the join file was not written");
+            return;
+        }
+    }
+    state.counters["records"] = results.ValueCount;
+}
+
+} // namespace
+
+BENCHMARK(BM_WriteJoinFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AnalysisResults.h"
+
+#include <string>
+#include <string_view>
+
+namespace quarvel {
+
+/**
+ * The quartile rank of a value: 1 below the box, 2 in its lower half (the first quartile
+ * and the median included), 3 in its upper half (the third quartile included), 4 above.
+ */
+int JoinRank(double value, const AnalysisResults& results);
+
+/**
+ * The outlier note of a value. A value on a fence counts with the class nearer the box,
+ * unlike the colours of the detailed plot.
+ */
+std::string_view JoinNote(double value, const AnalysisResults& results);
+
+/** "id,<relate>,<value>,Rank,Note" and the line end. */
+void AppendJoinHeader(std::string& out, std::string_view relateName, std::string_view valueName);
+
+/** "<id>,<relate text>,<value text>,<rank>,<note>" and the line end; texts unchanged. */
+void AppendJoinLine(std::string& out, int id, std::string_view relateText,
+                    std::string_view valueText, int rank, std::string_view note);
+
+} // namespace quarvel
