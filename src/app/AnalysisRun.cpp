@@ -23,6 +23,22 @@ const QString kSortedFile = QStringLiteral("Sorted.tmp");
 const QString kPairsFile = QStringLiteral("Unsorted-Sorted.csv");
 const QString kTryAnotherField = QStringLiteral("Choose a numeric field and try again.");
 
+// The intermediate files are deleted by the run itself, so they need no safe replacement
+// (nor its wait for the disk): a plain write will do.
+bool writeIntermediate(const QString& name, const std::string& content, QString& error) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = file.errorString();
+        return false;
+    }
+    const auto size = static_cast<qint64>(content.size());
+    if (file.write(content.data(), size) != size || !file.flush()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 AnalysisRun::AnalysisRun(frmQuarvel& window, AnalysisResults& results, Dialogs& dialogs)
@@ -141,10 +157,10 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
     // in file form and read back, so that the two columns hold the numbers as written.
     QString error;
     removeIntermediates();
-    if (!SaveWholeFile(kUnsortedFile, IntermediateFileText(unsorted), error)) {
+    if (!writeIntermediate(kUnsortedFile, IntermediateFileText(unsorted), error)) {
         return fail(kUnsortedFile, error);
     }
-    if (!SaveWholeFile(kSortedFile, IntermediateFileText(sorted), error)) {
+    if (!writeIntermediate(kSortedFile, IntermediateFileText(sorted), error)) {
         return fail(kSortedFile, error);
     }
     QByteArray written[2];
