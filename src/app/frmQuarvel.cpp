@@ -29,14 +29,6 @@ namespace {
 
 constexpr int kPollMilliseconds = 500;
 
-template <typename Widget>
-Widget* placed(QWidget* parent, const char* name, const QRect& rect) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    return widget;
-}
-
 QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
     auto* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));

@@ -1,5 +1,7 @@
 #include "frmAbout.h"
 
+#include "Twips.h"
+
 #include "Version.h"
 
 #include <QApplication>
@@ -24,19 +26,6 @@ const QString kToolValue = QStringLiteral("PATH");
 const QString kToolFolderKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QString kToolFolderValue = QStringLiteral("MSINFO");
 const QString kToolFile = QStringLiteral("MSINFO32.EXE");
-
-// The layout is given in twips; at 96 dots per inch a pixel is 15 twips.
-constexpr QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-template <typename Widget>
-Widget* placed(QWidget* parent, const char* name, const QRect& rect) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    return widget;
-}
 
 QFrame* lineOf(QWidget* parent, const QRect& rect, const QColor& colour) {
     auto* line = placed<QFrame>(parent, "Line1", rect);

@@ -4,6 +4,7 @@
 #include "JoinRules.h"
 #include "LocaleNumbers.h"
 #include "RankPicture.h"
+#include "Twips.h"
 #include "WholeFile.h"
 
 #include <QComboBox>
@@ -14,18 +15,6 @@
 
 namespace quarvel {
 namespace {
-
-QRect twips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-template <typename Widget>
-Widget* placed(QWidget* parent, const char* name, const QRect& rect) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(rect);
-    return widget;
-}
 
 // A wrapped label whose text does not fit its height gets a slightly smaller font.
 void fitWrapped(QLabel* label) {
@@ -51,26 +40,26 @@ frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialog
     QFont dialogFont(QStringLiteral("Arial"));
     dialogFont.setPointSizeF(8.25);
     setFont(dialogFont);
-    resize(twips(0, 0, 4080, 5940).size());
+    resize(twipsRect(0, 0, 4080, 5940).size());
 
-    Label1 = placed<QLabel>(this, "Label1", twips(120, 240, 3735, 375));
+    Label1 = placed<QLabel>(this, "Label1", twipsRect(120, 240, 3735, 375));
     Label1->setText(
         QStringLiteral("Step 1: Select the field that will act as your relate field in ArcView."));
-    cmbJoinList = placed<QComboBox>(this, "cmbJoinList", twips(480, 840, 2775, 315));
+    cmbJoinList = placed<QComboBox>(this, "cmbJoinList", twipsRect(480, 840, 2775, 315));
     cmbJoinList->setEditable(false);
-    Label2 = placed<QLabel>(this, "Label2", twips(120, 1320, 3855, 375));
+    Label2 = placed<QLabel>(this, "Label2", twipsRect(120, 1320, 3855, 375));
     Label2->setText(
         QStringLiteral("Step 2:  Quartiles and quarvel data will be stored as follows:"));
-    Picture1 = placed<QLabel>(this, "Picture1", twips(120, 1920, 3735, 2535));
+    Picture1 = placed<QLabel>(this, "Picture1", twipsRect(120, 1920, 3735, 2535));
     Picture1->setPixmap(drawRankPicture());
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label3 = placed<QLabel>(this, "Label3", twips(120, 4560, 3735, 735));
+    Label3 = placed<QLabel>(this, "Label3", twipsRect(120, 4560, 3735, 735));
     Label3->setText(QStringLiteral(
         "(i.e., if a data point falls into the region marked 1 in the graphic, that data point "
         "will recieve a rank of 1 (stored in a field called rank)."));
-    cmdDotIt = placed<QPushButton>(this, "cmdDotIt", twips(120, 5400, 1935, 375));
+    cmdDotIt = placed<QPushButton>(this, "cmdDotIt", twipsRect(120, 5400, 1935, 375));
     cmdDotIt->setText(QStringLiteral("&Do It"));
-    cmdCancel = placed<QPushButton>(this, "cmdCancel", twips(2160, 5400, 1815, 375));
+    cmdCancel = placed<QPushButton>(this, "cmdCancel", twipsRect(2160, 5400, 1815, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     for (QLabel* label : {Label1, Label2, Label3}) {
         fitWrapped(label);

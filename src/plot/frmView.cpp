@@ -1,5 +1,7 @@
 #include "frmView.h"
 
+#include "Twips.h"
+
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -8,14 +10,9 @@
 namespace quarvel {
 namespace {
 
-QRect twips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& at) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(at);
+    auto* b = placed<QPushButton>(parent, name, at);
+    b->setText(caption);
     return b;
 }
 
@@ -26,18 +23,19 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
     : QWidget(parent), results_(results), heights_(heights) {
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(QStringLiteral("View Plot"));
-    resize(twips(0, 0, 7770, 5850).size());
+    resize(twipsRect(0, 0, 7770, 5850).size());
 
     PicBox = new PlotPicture(dialogs, this);
     PicBox->setObjectName(QStringLiteral("PicBox"));
-    PicBox->setGeometry(twips(120, 120, 7575, 5175));
+    PicBox->setGeometry(twipsRect(120, 120, 7575, 5175));
 
     cmdBasic =
-        button(this, "cmdBasic", QStringLiteral("&Basic View"), twips(2280, 5400, 1695, 375));
+        button(this, "cmdBasic", QStringLiteral("&Basic View"), twipsRect(2280, 5400, 1695, 375));
     cmdBasic->setDefault(true);
-    cmdDetail =
-        button(this, "cmdDetail", QStringLiteral("&Detailed View"), twips(4080, 5400, 1695, 375));
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), twips(5880, 5400, 1815, 375));
+    cmdDetail = button(this, "cmdDetail", QStringLiteral("&Detailed View"),
+                       twipsRect(4080, 5400, 1695, 375));
+    cmdCancel =
+        button(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(5880, 5400, 1815, 375));
 
     setTabOrder(PicBox, cmdBasic);
     setTabOrder(cmdBasic, cmdDetail);
