@@ -85,6 +85,8 @@ void AnalysisRun::run() {
         return;
     }
 
+    // Files go beside the table analysed, whatever the process's current folder.
+    folder_ = QFileInfo(window_.gridModel()->table().path()).absoluteDir();
     status(QStringLiteral("Loading data for processing...please wait."));
     std::vector<double> unsorted;
     if (!readValues(window_.FieldColumn - 1, unsorted)) {
@@ -143,9 +145,12 @@ bool AnalysisRun::readValues(int field, std::vector<double>& values) {
 
 bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
                              const std::vector<double>& sorted) {
-    const auto removeIntermediates = [] {
-        QFile::remove(kUnsortedFile);
-        QFile::remove(kSortedFile);
+    const QString unsortedFile = folder_.filePath(kUnsortedFile);
+    const QString sortedFile = folder_.filePath(kSortedFile);
+    const QString pairsFile = folder_.filePath(kPairsFile);
+    const auto removeIntermediates = [&] {
+        QFile::remove(unsortedFile);
+        QFile::remove(sortedFile);
     };
     const auto fail = [&](const QString& name, const QString& reason) {
         removeIntermediates();
@@ -157,15 +162,15 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
     // in file form and read back, so that the two columns hold the numbers as written.
     QString error;
     removeIntermediates();
-    if (!writeIntermediate(kUnsortedFile, IntermediateFileText(unsorted), error)) {
-        return fail(kUnsortedFile, error);
+    if (!writeIntermediate(unsortedFile, IntermediateFileText(unsorted), error)) {
+        return fail(unsortedFile, error);
     }
-    if (!writeIntermediate(kSortedFile, IntermediateFileText(sorted), error)) {
-        return fail(kSortedFile, error);
+    if (!writeIntermediate(sortedFile, IntermediateFileText(sorted), error)) {
+        return fail(sortedFile, error);
     }
     QByteArray written[2];
     for (int i = 0; i < 2; ++i) {
-        const QString& name = i == 0 ? kUnsortedFile : kSortedFile;
+        const QString& name = i == 0 ? unsortedFile : sortedFile;
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)) {
             return fail(name, file.errorString());
@@ -179,11 +184,11 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
     };
     if (!PairsFileFromIntermediates(view(written[0]), view(written[1]), pairs, problem) ||
         std::count(pairs.begin(), pairs.end(), '\n') != static_cast<long>(sorted.size()) + 1) {
-        return fail(kSortedFile, problem.empty() ? QStringLiteral("it did not read back whole")
+        return fail(sortedFile, problem.empty() ? QStringLiteral("it did not read back whole")
                                                  : QString::fromStdString(problem));
     }
-    if (!SaveWholeFile(kPairsFile, pairs, error)) {
-        return fail(kPairsFile, error);
+    if (!SaveWholeFile(pairsFile, pairs, error)) {
+        return fail(pairsFile, error);
     }
     removeIntermediates();
     return true;
@@ -212,14 +217,17 @@ void AnalysisRun::offerToSave() {
     if (window_.ResultFileName.isEmpty()) {
         return;
     }
+    // A bare name lands beside the table; a name with a folder goes where it says.
+    const QString resultsFile = folder_.filePath(window_.ResultFileName);
     QString error;
-    if (!SaveWholeFile(window_.ResultFileName, ResultsFileText(results_), error)) {
-        dialogs_.message(&window_, CannotWriteMessage(window_.ResultFileName, error),
+    if (!SaveWholeFile(resultsFile, ResultsFileText(results_), error)) {
+        dialogs_.message(&window_, CannotWriteMessage(resultsFile, error),
                          QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::Critical);
         return;
     }
     status(QStringLiteral(" ") + window_.ResultFileName + QStringLiteral(" has been written to ") +
-           window_.TableFolder + QStringLiteral("."));
+           QDir::toNativeSeparators(folder_.absolutePath() + QLatin1Char('/')) +
+           QStringLiteral("."));
 }
 
 } // namespace quarvel

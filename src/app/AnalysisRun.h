@@ -3,6 +3,7 @@
 #include "AnalysisResults.h"
 #include "Dialogs.h"
 
+#include <QDir>
 #include <QString>
 
 #include <vector>
@@ -35,6 +36,7 @@ private:
     frmQuarvel& window_;
     AnalysisResults& results_;
     Dialogs& dialogs_;
+    QDir folder_; ///< the analysed table's folder, where the files go
 };
 
 } // namespace quarvel

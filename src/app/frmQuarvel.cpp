@@ -298,10 +298,27 @@ void frmQuarvel::LoadData() {
         platform_.dialogs.message(
             this, QStringLiteral("A connection could not be made to the database record source."),
             QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical);
+        keepShownTable();
         return;
     }
     Grid->setColumnHidden(0, true);
     FieldListFilled = 0;
+}
+
+void frmQuarvel::keepShownTable() {
+    // The grid still shows the table loaded before. The path box, the table's folder, the
+    // current folder (where plain file names land) and the dialog's remembered choice go
+    // back to it, so that nothing is written beside the file that failed to load.
+    if (model_ == nullptr) {
+        return;
+    }
+    const QFileInfo shown(model_->table().path());
+    dialogFileName_ = model_->table().path();
+    dialogFileTitle_ = shown.fileName();
+    TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
+    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
+    txtInfile->setText(dialogFileName_);
+    QDir::setCurrent(TableFolder);
 }
 
 void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {

@@ -111,6 +111,7 @@ private:
     void Grid_Click(int column);
     void cmdDoIt_Click();
     void bindTable(std::unique_ptr<DbfTable> table);
+    void keepShownTable();
     QString startFolder() const;
     void cmdCancel_Click();
     void mnuFileExit_Click();

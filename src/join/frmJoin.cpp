@@ -8,10 +8,14 @@
 #include "WholeFile.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+
+#include <algorithm>
+#include <vector>
 
 namespace quarvel {
 namespace {
@@ -108,7 +112,7 @@ bool frmJoin::resultsMatchTheGrid(int valueField) {
     const bool sameField = valueField < table.fieldCount() &&
                            table.fieldName(valueField).toStdString() == results_.FieldName;
     if (results_.ValueCount < 1 || !sameTable || !sameField ||
-        table.recordCount() < results_.ValueCount) {
+        table.recordCount() != results_.ValueCount) {
         error(QStringLiteral("The last analysis was not made on the table and field now shown "
                              "in the main window, so its quartiles do not fit these records.\r\n"
                              "Press Do It in the main window for this table and field first, "
@@ -127,6 +131,8 @@ bool frmJoin::buildFile(const DbfTable& table, int relateField, int valueField,
     AppendJoinHeader(content, table.fieldLayout(relateField).name,
                      table.fieldLayout(valueField).name);
     const QLocale locale;
+    std::vector<double> values;
+    values.reserve(static_cast<std::size_t>(count));
     for (int record = 0; record < count; ++record) {
         const std::string relate = table.cellBytes(record, relateField);
         const std::string value = table.cellBytes(record, valueField);
@@ -144,6 +150,17 @@ bool frmJoin::buildFile(const DbfTable& table, int relateField, int valueField,
         }
         AppendJoinLine(content, record + 1, relate, value, JoinRank(*v, results_),
                        JoinNote(*v, results_));
+        values.push_back(*v);
+    }
+    // The same file opened again may hold other values now: rank them only against
+    // quartiles that were found from these very values.
+    std::sort(values.begin(), values.end());
+    if (values != results_.SortedValues) {
+        error(QStringLiteral("The values of the field %1 have changed since the last analysis, "
+                             "so its quartiles do not fit them.\r\nPress Do It in the main window "
+                             "for this table and field first, then write the join file.")
+                  .arg(table.fieldName(valueField)));
+        return false;
     }
     return true;
 }
@@ -181,9 +198,11 @@ void frmJoin::cmdDotIt_Click() {
         host_.setStatusText(QStringLiteral("The join file was not written."));
         return;
     }
+    // A bare name lands beside the table; a name with a folder goes where it says.
+    const QString path = QFileInfo(table.path()).absoluteDir().filePath(name);
     QString problem;
-    if (!SaveWholeFile(name, content, problem)) {
-        error(CannotWriteMessage(name, problem));
+    if (!SaveWholeFile(path, content, problem)) {
+        error(CannotWriteMessage(path, problem));
         host_.setStatusText(QStringLiteral("The join file was not written."));
         return;
     }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -360,17 +361,41 @@ private slots:
         QCOMPARE(results->SortedValues, before.SortedValues);
         QCOMPARE(results->TablePath, before.TablePath);
 
-        // And a folder that has gone altogether.
+        // And a folder that has gone altogether (the table stays loaded in memory).
         QVERIFY(QDir(folder()).rmdir("Sorted.tmp"));
-        QTemporaryDir gone;
-        QDir::setCurrent(gone.path());
-        gone.remove();
+        QVERIFY(QDir(folder()).removeRecursively());
         fakes->dialogs.messages.clear();
         doIt();
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         QVERIFY(fakes->dialogs.messages.front().text.startsWith(
             "The file \"Unsorted.tmp\" could not be written in "));
         QCOMPARE(results->SortedValues, before.SortedValues);
+    }
+
+    void filesGoBesideTheAnalysedTableWhateverTheCurrentFolder() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        QTemporaryDir elsewhere;
+        QDir::setCurrent(elsewhere.path());
+        doIt(true, "Median.csv");
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
+                 fileBytes(kGolden + "worked-Unsorted-Sorted.csv"));
+        QCOMPARE(fileBytes(inFolder("Median.csv")), fileBytes(kGolden + "worked-Median.csv"));
+        QVERIFY(QDir(elsewhere.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void afterAFailedOpenTheFilesStayWithTheTableShown() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        QTemporaryDir other;
+        const QString broken = QDir(other.path()).absolutePath() + "/bad.dbf";
+        writeBytes(broken, QByteArray("not a table"));
+        fakes->dialogs.openAnswers.push_back(OpenFileChoice{broken, "bad.dbf"});
+        window->mnuFileOpen->trigger();
+        QCOMPARE(window->txtInfile->text(), inFolder("t.dbf"));
+        QCOMPARE(window->TableFolder, folder());
+        doIt(true, "Median.csv");
+        QVERIFY(QFile::exists(inFolder("Unsorted-Sorted.csv")));
+        QVERIFY(QFile::exists(inFolder("Median.csv")));
+        QCOMPARE(QDir(other.path()).entryList(QDir::Files), QStringList{"bad.dbf"});
     }
 
     // ---------------------------------------------------------------------------------

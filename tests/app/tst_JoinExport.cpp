@@ -284,6 +284,29 @@ private slots:
         QVERIFY(fakes->dialogs.messages.front().text.startsWith("No field is selected"));
     }
 
+    void refusesATableThatGainedRecordsOrChangedValues() {
+        load("worked.dbf", workedTable(), 1);
+        analyse();
+        TableSpec longer = workedTable();
+        longer.records.push_back({std::string("I"), std::string("7")});
+        load("worked.dbf", longer, 1);
+        openJoin();
+        write(0, "Join.txt");
+        QVERIFY(fakes->dialogs.messages.front().text.startsWith("The last analysis was not made"));
+        QVERIFY(!QFile::exists(inFolder("Join.txt")));
+
+        TableSpec changed = workedTable();
+        changed.records[2][1] = std::string("99"); // was 100
+        load("worked.dbf", changed, 1);
+        openJoin();
+        write(0, "Join.txt");
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        QVERIFY2(fakes->dialogs.messages.front().text.startsWith(
+                     "The values of the field POP have changed since the last analysis"),
+                 qPrintable(fakes->dialogs.messages.front().text));
+        QVERIFY(!QFile::exists(inFolder("Join.txt")));
+    }
+
     void refusesATableThatLostRecordsOrHasABadCell() {
         load("worked.dbf", workedTable(), 1);
         analyse();

@@ -261,15 +261,33 @@ private slots:
         QCOMPARE(shown.icon, MessageIcon::Critical);
         QCOMPARE(shown.buttons, MessageButtons::Ok);
         QCOMPARE(window->ConnectAttempt, 2);
-        QCOMPARE(window->TableName, QString());
         // The previous table stays, and so do its list and the flag.
         QCOMPARE(window->gridModel(), before);
         QCOMPARE(window->gridText(1, 1), QStringLiteral("Alder"));
         QCOMPARE(window->FieldListFilled, 1);
-        QCOMPARE(window->txtInfile->text(), folder() + "broken.dbf");
+        // The path box, the folder and the dialog's choice follow the table still shown.
+        QCOMPARE(window->txtInfile->text(), folder() + "places.dbf");
+        QCOMPARE(window->TableFolder, folder());
+        QCOMPARE(QDir(QDir::currentPath()), QDir(folder()));
         QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
         QTest::qWait(600);
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+
+        // A cancelled dialog now loads the table shown once more.
+        cancelNextDialog();
+        window->cmdOpen->click();
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        QCOMPARE(window->gridText(1, 1), QStringLiteral("Alder"));
+    }
+
+    void aFirstTableThatCannotBeOpenedKeepsItsPath() {
+        writeBytes(tables->filePath("broken.dbf"), QByteArray("not a table"));
+        choose("broken.dbf");
+        window->mnuFileOpen->trigger();
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        QVERIFY(window->gridModel() == nullptr);
+        QCOMPARE(window->txtInfile->text(), folder() + "broken.dbf");
+        QCOMPARE(window->TableName, QString());
     }
 
     void clickingAColumnPicksItsField() {
