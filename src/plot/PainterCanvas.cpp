@@ -111,8 +111,13 @@ void PainterCanvas::rectangle(double x1, double y1, double x2, double y2, bool f
         return;
     }
     const QRectF box = QRectF(a, b).normalized();
+    if (box.width() == 0 || box.height() == 0) {
+        // A box of no width (all three quartiles equal) still shows, as a line.
+        line(x1, y1, x2, y2);
+        return;
+    }
     const QRectF visible = box.intersected(area_.adjusted(-kMargin, -kMargin, kMargin, kMargin));
-    if (visible.isEmpty() && !(box.width() == 0 || box.height() == 0)) {
+    if (visible.isEmpty()) {
         return;
     }
     if (filled) {

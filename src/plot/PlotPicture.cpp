@@ -93,7 +93,11 @@ bool PlotPicture::savePicture(const QString& path, QString& error) const {
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("Quarvel box plot"));
-        QPainter painter(&svg);
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            error = QStringLiteral("the drawing could not be made");
+            return false;
+        }
         painter.setFont(font());
         paintDrawing(list_, painter, QRectF(QPointF(0, 0), QSizeF(size)), false);
     } else if (suffix == QLatin1String("pdf")) {
@@ -104,7 +108,11 @@ bool PlotPicture::savePicture(const QString& path, QString& error) const {
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&pdf);
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            error = QStringLiteral("the document could not be made");
+            return false;
+        }
         painter.setFont(font());
         const QRectF page = painter.viewport();
         paintDrawing(list_, painter, page, false);

@@ -77,8 +77,9 @@ QString codePageFromCpg(const QString& cpgText) {
     if (key.startsWith(QLatin1String("ISO8859")) || key.startsWith(QLatin1String("8859"))) {
         bool ok = false;
         const int part = key.mid(key.startsWith(QLatin1String("ISO")) ? 7 : 4).toInt(&ok);
-        if (ok && part >= 1 && part <= 16) {
-            return QStringLiteral("ISO-8859-%1").arg(part);
+        const QString name = QStringLiteral("ISO-8859-%1").arg(part);
+        if (ok && isKnown(name)) {
+            return name;
         }
     }
     for (const char* prefix : {"WINDOWS", "ANSI", "OEM", "IBM", "CP"}) {

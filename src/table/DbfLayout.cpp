@@ -59,7 +59,11 @@ std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t s
         return std::nullopt;
     }
 
-    int offset = 1; // every record starts with its deletion flag
+    // Character fields wider than 255 bytes keep the high byte of their width in the
+    // decimals byte; other writers leave stray decimals there. The record length tells
+    // which reading the table was written with.
+    int lowSum = 1; // every record starts with its deletion flag
+    int highSum = 1;
     std::size_t at = kFileHeaderSize;
     // The descriptors end at their terminator, or where the header has no room for another.
     while (at + kDescriptorSize <= headerLength && data[at] != kHeaderTerminator) {
@@ -70,24 +74,33 @@ std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t s
         field.type = static_cast<char>(descriptor[11]);
         field.width = descriptor[16];
         field.decimals = descriptor[17];
+        lowSum += field.width;
+        highSum += field.type == 'C' ? field.width + 256 * field.decimals : field.width;
+        layout.fields.push_back(std::move(field));
+        at += kDescriptorSize;
+    }
+    const bool highBytes = highSum == layout.recordLength && highSum != lowSum;
+    if (!highBytes && lowSum != layout.recordLength) {
+        error = "The record length (" + std::to_string(layout.recordLength) +
+                " bytes) disagrees with the fields, which need " + std::to_string(lowSum) + ".";
+        return std::nullopt;
+    }
+    int offset = 1;
+    for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+        DbfFieldLayout& field = layout.fields[i];
         if (field.type == 'C') {
-            // Long character fields keep the high byte of their width in the decimals byte.
-            field.width += 256 * field.decimals;
+            if (highBytes && field.decimals > 0) {
+                field.width += 256 * field.decimals;
+                field.longCharacter = true;
+            }
             field.decimals = 0;
         }
         if (field.width < 1) {
-            error = "Field " + std::to_string(layout.fields.size() + 1) + " has no width.";
+            error = "Field " + std::to_string(i + 1) + " has no width.";
             return std::nullopt;
         }
         field.offset = offset;
         offset += field.width;
-        layout.fields.push_back(std::move(field));
-        at += kDescriptorSize;
-    }
-    if (offset != layout.recordLength) {
-        error = "The record length (" + std::to_string(layout.recordLength) +
-                " bytes) disagrees with the fields, which need " + std::to_string(offset) + ".";
-        return std::nullopt;
     }
     const std::size_t present =
         (size - headerLength) / static_cast<std::size_t>(layout.recordLength);

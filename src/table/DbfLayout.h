@@ -15,6 +15,8 @@ struct DbfFieldLayout {
     int width = 0;    ///< bytes in each record (C fields may use the decimals byte as a high byte)
     int decimals = 0;
     int offset = 0; ///< from the start of the record, after the deletion flag
+    /** A character field wider than 255 bytes, its width's high byte in the decimals byte. */
+    bool longCharacter = false;
 };
 
 /** The layout of a dBASE table, checked against the size of the file that holds it. */

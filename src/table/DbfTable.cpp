@@ -231,11 +231,15 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error) {
         }
         bool agrees = DBFGetFieldCount(handle) == table->fieldCount() &&
                       handle->nRecordLength == table->layout_.recordLength;
+        // shapelib reads only the low byte of a long character field's width, so places
+        // are compared up to the first such field; types are compared for all.
+        bool comparePlaces = true;
         for (int i = 0; agrees && i < table->fieldCount(); ++i) {
             const DbfFieldLayout& ours = table->layout_.fields[static_cast<std::size_t>(i)];
-            agrees = handle->panFieldOffset[i] == ours.offset &&
-                     handle->panFieldSize[i] == ours.width &&
-                     DBFGetNativeFieldType(handle, i) == ours.type;
+            comparePlaces = comparePlaces && !ours.longCharacter;
+            agrees = DBFGetNativeFieldType(handle, i) == ours.type &&
+                     (!comparePlaces || (handle->panFieldOffset[i] == ours.offset &&
+                                         handle->panFieldSize[i] == ours.width));
         }
         DBFClose(handle);
         if (!agrees) {

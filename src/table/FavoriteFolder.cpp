@@ -75,7 +75,13 @@ bool FavoriteFolderFile::write(const QString& tableFolder) const {
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
-    file.write(QFile::encodeName(tableFolder) + "\r\n");
+    // The file is read as the first comma-separated field: a folder holding a comma is
+    // written in quotes, so that it is read back whole.
+    QByteArray line = QFile::encodeName(tableFolder);
+    if (line.contains(',') && !line.contains('"')) {
+        line = '"' + line + '"';
+    }
+    file.write(line + "\r\n");
     if (!file.commit()) {
         return false;
     }

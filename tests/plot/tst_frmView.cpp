@@ -1,9 +1,11 @@
 #include "FakePlatform.h"
+#include "PainterCanvas.h"
 #include "frmView.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -114,6 +116,21 @@ private slots:
         QCOMPARE(at(600, 50), QColor(0, 0, 255));  // the axis
         QCOMPARE(at(600, 700), QColor(Qt::white)); // empty sky
         QCOMPARE(at(493, 400), QColor(0, 0, 0));   // the lower inner fence mark
+    }
+
+    void aBoxWithoutWidthStillShows() {
+        // All three quartiles equal: the box has no width and is drawn as a line.
+        QImage image(1000, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PainterCanvas canvas(painter, QRectF(0, 0, 1000, 400), Qt::white, true);
+        canvas.setScale(0, 800, 2000, 0);
+        canvas.setColor(Rgb{0, 0, 255});
+        canvas.rectangle(1000, 550, 1000, 250, true);
+        painter.end();
+        QCOMPARE(image.pixelColor(500, 200), QColor(0, 0, 255));
+        QCOMPARE(image.pixelColor(500, 150), QColor(0, 0, 255));
+        QCOMPARE(image.pixelColor(510, 200), QColor(Qt::white));
     }
 
     void detailedViewAddsTheValues() {

@@ -26,9 +26,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CpgCase{"852", "IBM852"}, CpgCase{"OEM 437", "IBM437"},
                       CpgCase{"866", "IBM866"}, CpgCase{"ISO-8859-1", "ISO-8859-1"},
                       CpgCase{"88591", "ISO-8859-1"}, CpgCase{"8859_2", "ISO-8859-2"},
-                      CpgCase{"ISO 8859-15", "ISO-8859-15"}, CpgCase{"932", "Shift_JIS"},
-                      CpgCase{"65001", "UTF-8"}, CpgCase{"KOI8-R", "KOI8-R"}, CpgCase{"", ""},
-                      CpgCase{"   ", ""}, CpgCase{"no such thing", ""}, CpgCase{"99999", ""}));
+                      CpgCase{"ISO 8859-15", "ISO-8859-15"}, CpgCase{"ISO 8859-12", ""},
+                      CpgCase{"932", "Shift_JIS"}, CpgCase{"65001", "UTF-8"},
+                      CpgCase{"KOI8-R", "KOI8-R"}, CpgCase{"", ""}, CpgCase{"   ", ""},
+                      CpgCase{"no such thing", ""}, CpgCase{"99999", ""}));
 
 struct DriverCase {
     int driver;

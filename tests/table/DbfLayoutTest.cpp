@@ -94,6 +94,22 @@ TEST(DbfLayout, LongCharacterFieldsUseTheDecimalsByteAsHighByte) {
     ASSERT_TRUE(layout) << error;
     EXPECT_EQ(layout->fields[0].width, 300);
     EXPECT_EQ(layout->fields[0].decimals, 0);
+    EXPECT_TRUE(layout->fields[0].longCharacter);
+}
+
+TEST(DbfLayout, StrayDecimalsInACharacterFieldAreNotAWidth) {
+    // Written with C(10,2): the record length counts ten bytes, so 2 is not a high byte.
+    HandMadeTable t;
+    t.fields = {{"NAME", 'C', 10, 2}, {"POP", 'N', 6}};
+    t.recordLength = 1 + 10 + 6;
+    t.records = {"Alder     "
+                 " 58805"};
+    std::string error;
+    const auto layout = check(t.bytes(), error);
+    ASSERT_TRUE(layout) << error;
+    EXPECT_EQ(layout->fields[0].width, 10);
+    EXPECT_FALSE(layout->fields[0].longCharacter);
+    EXPECT_EQ(layout->fields[1].offset, 11);
 }
 
 TEST(DbfLayout, ZeroFieldsAreFine) {

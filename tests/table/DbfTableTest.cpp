@@ -209,6 +209,35 @@ TEST_F(DbfTableTest, ThreeHundredFields) {
     EXPECT_EQ(text(table->cellText(1, 299)), "299");
 }
 
+TEST_F(DbfTableTest, CharacterFieldsWiderThan255Bytes) {
+    // NOTE C(300) (44 + 256 in the decimals byte) then POP N(5); written by hand, as
+    // shapelib cannot write such a field.
+    QByteArray bytes(32, '\0');
+    bytes[0] = 0x03;
+    bytes[4] = 1;
+    bytes[8] = 32 + 64 + 1;
+    bytes[10] = static_cast<char>((1 + 300 + 5) & 0xFF);
+    bytes[11] = static_cast<char>((1 + 300 + 5) >> 8);
+    QByteArray note(32, '\0');
+    note.replace(0, 4, "NOTE");
+    note[11] = 'C';
+    note[16] = 44;
+    note[17] = 1;
+    QByteArray pop(32, '\0');
+    pop.replace(0, 3, "POP");
+    pop[11] = 'N';
+    pop[16] = 5;
+    bytes += note + pop + "\x0d";
+    bytes += ' ' + QByteArray(299, 'x') + 'y' + "  123" + "\x1a";
+    writeBytes(path("long.dbf"), bytes);
+    auto table = openOk(path("long.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->fieldLayout(0).width, 300);
+    EXPECT_EQ(table->cellText(0, 0).size(), 300);
+    EXPECT_TRUE(table->cellText(0, 0).endsWith("xy"));
+    EXPECT_EQ(text(table->cellText(0, 1)), "123");
+}
+
 TEST_F(DbfTableTest, ZeroFieldsWithRecords) {
     // Header, terminator, then three one-byte records (their deletion flags).
     QByteArray bytes(32, '\0');

@@ -41,6 +41,15 @@ TEST(FavoriteFolder, NamesMatchWithoutRegardToLetterCase) {
     EXPECT_EQ(file.read().toStdString(), "/new/place/");
 }
 
+TEST(FavoriteFolder, AFolderWithACommaIsQuotedAndReadBackWhole) {
+    QTemporaryDir program;
+    const FavoriteFolderFile file(program.path(), QStringLiteral("/nonexistent"));
+    ASSERT_TRUE(file.write(QStringLiteral("/data/Smith, John/")));
+    EXPECT_EQ(contentOf(program.filePath("favoritefolders.dat")),
+              QByteArray("\"/data/Smith, John/\"\r\n"));
+    EXPECT_EQ(file.read().toStdString(), "/data/Smith, John/");
+}
+
 TEST(FavoriteFolder, MissingFileReadsEmpty) {
     QTemporaryDir program;
     EXPECT_TRUE(FavoriteFolderFile(program.path(), QString()).read().isEmpty());
