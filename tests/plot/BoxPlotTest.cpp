@@ -176,13 +176,19 @@ TEST(BasicView, TwoPressesGiveTheSamePicture) {
 }
 
 TEST(BasicView, DataFarFromZeroDoNotOverflow) {
-    // Values near 1e12 and 1e300 would overflow 16- and 32-bit positions.
-    for (double v : {1e12, 1e300, -1e300}) {
-        const AnalysisResults r = resultsWith({v, v, v}, v, v, v, v, v, v, v);
-        DisplayList list;
-        DrawBasicView(list, r);
-        EXPECT_EQ(list.operations().size(), 17u);
-    }
+    // All values 1e12: span 2, scale 0.00125, every data element at 8e14 + 200, a position
+    // no 16- or 32-bit integer holds.
+    const double v = 1e12;
+    const AnalysisResults r = resultsWith({v, v, v}, v, v, v, v, v, v, v);
+    DisplayList list;
+    const PlotFields f = DrawBasicView(list, r);
+    EXPECT_EQ(f.PlotSpan, 2);
+    const auto& ops = list.operations();
+    ASSERT_EQ(ops.size(), 17u);
+    EXPECT_EQ(ops[3].x1, 8e14 + 200); // whisker
+    EXPECT_EQ(ops[4].x1, 8e14 + 200); // box
+    EXPECT_EQ(ops[6].x1, 8e14 + 200); // median
+    EXPECT_EQ(list.texts()[0], " 1000000000000 ");
 }
 
 TEST(BasicView, NoValuesDrawNothingButAClear) {
