@@ -1,5 +1,6 @@
 #include "frmJoin.h"
 
+#include "AnalysisFiles.h"
 #include "DbfTableModel.h"
 #include "JoinRules.h"
 #include "LocaleNumbers.h"
@@ -136,7 +137,11 @@ bool frmJoin::buildFile(const DbfTable& table, int relateField, int valueField,
     for (int record = 0; record < count; ++record) {
         const std::string relate = table.cellBytes(record, relateField);
         const std::string value = table.cellBytes(record, valueField);
-        const std::optional<double> v = CellValue(table, record, valueField, locale);
+        // The stored bytes are read once: as the file's text and, when plain, as the number.
+        std::optional<double> v = ParsePlainNumber(value);
+        if (!v) {
+            v = CellValue(table.cellText(record, valueField), locale);
+        }
         if (!v) {
             const QString shown = table.cellText(record, valueField);
             error(QStringLiteral("Record %1 of the field %2 %3, so it has no rank.\r\nCorrect the "
