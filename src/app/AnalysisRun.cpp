@@ -185,7 +185,7 @@ bool AnalysisRun::writeFiles(const std::vector<double>& unsorted,
     if (!PairsFileFromIntermediates(view(written[0]), view(written[1]), pairs, problem) ||
         std::count(pairs.begin(), pairs.end(), '\n') != static_cast<long>(sorted.size()) + 1) {
         return fail(sortedFile, problem.empty() ? QStringLiteral("it did not read back whole")
-                                                 : QString::fromStdString(problem));
+                                                : QString::fromStdString(problem));
     }
     if (!SaveWholeFile(pairsFile, pairs, error)) {
         return fail(pairsFile, error);
@@ -221,8 +221,8 @@ void AnalysisRun::offerToSave() {
     const QString resultsFile = folder_.filePath(window_.ResultFileName);
     QString error;
     if (!SaveWholeFile(resultsFile, ResultsFileText(results_), error)) {
-        dialogs_.message(&window_, CannotWriteMessage(resultsFile, error),
-                         QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::Critical);
+        dialogs_.message(&window_, CannotWriteMessage(resultsFile, error), QStringLiteral("Error!"),
+                         MessageButtons::Ok, MessageIcon::Critical);
         return;
     }
     status(QStringLiteral(" ") + window_.ResultFileName + QStringLiteral(" has been written to ") +

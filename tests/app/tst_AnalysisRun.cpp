@@ -1,6 +1,4 @@
-#include "FakePlatform.h"
-#include "TestTables.h"
-#include "frmQuarvel.h"
+#include "MainWindowHarness.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,11 +20,6 @@ namespace {
 
 const QString kGolden = QStringLiteral(QUARVEL_TEST_DATA "/analysis/");
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 TableSpec numberTable(const std::vector<std::string>& values, const std::string& name = "VALUE") {
     TableSpec tableSpec;
     tableSpec.fields = {{"ID", 'C', 6, 0}, {name, 'C', 24, 0}};
@@ -39,29 +32,10 @@ TableSpec numberTable(const std::vector<std::string>& values, const std::string&
 
 } // namespace
 
-class tst_AnalysisRun : public QObject {
+class tst_AnalysisRun : public QObject, MainWindowHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> tables;
-    std::unique_ptr<QTemporaryDir> program;
-    std::unique_ptr<FakePlatform> fakes;
-    std::unique_ptr<ChildWindows> children;
-    std::unique_ptr<frmQuarvel> window;
-    std::unique_ptr<AnalysisResults> results;
-    QString savedCurrent;
-
-    QString folder() const { return QDir(tables->path()).absolutePath() + QLatin1Char('/'); }
-    QString inFolder(const QString& name) const { return folder() + name; }
-
-    void load(const QString& title, const TableSpec& tableSpec, int field = 1) {
-        writeTable(inFolder(title), tableSpec);
-        fakes->dialogs.openAnswers.push_back(OpenFileChoice{inFolder(title), title});
-        window->mnuFileOpen->trigger();
-        QTRY_COMPARE(window->FieldListFilled, 1);
-        window->cmbFieldList->setCurrentIndex(field);
-    }
-
     // Runs "Do It", answering the save question and the file name as given.
     void doIt(bool save = false, const QString& name = QString()) {
         fakes->dialogs.messages.clear();
@@ -79,27 +53,9 @@ private:
     }
 
 private slots:
-    void init() {
-        savedCurrent = QDir::currentPath();
-        QLocale::setDefault(QLocale::c());
-        tables = std::make_unique<QTemporaryDir>();
-        program = std::make_unique<QTemporaryDir>();
-        fakes = std::make_unique<FakePlatform>();
-        fakes->systemInfo.folder = program->path();
-        fakes->systemInfo.config = program->filePath("config");
-        children = std::make_unique<ChildWindows>();
-        results = std::make_unique<AnalysisResults>();
-        window = std::make_unique<frmQuarvel>(*results, fakes->platform, *children);
-        window->show();
-    }
+    void init() { start(); }
 
-    void cleanup() {
-        window.reset();
-        QDir::setCurrent(savedCurrent);
-        QLocale::setDefault(QLocale::c());
-        tables.reset();
-        program.reset();
-    }
+    void cleanup() { stop(); }
 
     void workedExample() {
         load("worked.dbf", numberTable({"5", "3", "8", "1"}));

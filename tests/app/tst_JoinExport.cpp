@@ -1,7 +1,5 @@
-#include "FakePlatform.h"
-#include "TestTables.h"
+#include "MainWindowHarness.h"
 #include "frmJoin.h"
-#include "frmQuarvel.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,11 +20,6 @@ namespace {
 
 const QString kGolden = QStringLiteral(QUARVEL_TEST_DATA "/join/");
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // The worked example: AREA A to H beside POP 15, 3, 100, 1, 6, 4, 2, 5.
 TableSpec workedTable() {
     TableSpec tableSpec;
@@ -41,30 +34,11 @@ TableSpec workedTable() {
 
 } // namespace
 
-class tst_JoinExport : public QObject {
+class tst_JoinExport : public QObject, MainWindowHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> tables;
-    std::unique_ptr<QTemporaryDir> program;
-    std::unique_ptr<FakePlatform> fakes;
-    std::unique_ptr<ChildWindows> children;
-    std::unique_ptr<AnalysisResults> results;
-    std::unique_ptr<frmQuarvel> window;
     QPointer<frmJoin> join;
-    QString savedCurrent;
-
-    QString inFolder(const QString& name) const {
-        return QDir(tables->path()).absolutePath() + QLatin1Char('/') + name;
-    }
-
-    void load(const QString& title, const TableSpec& tableSpec, int field) {
-        writeTable(inFolder(title), tableSpec);
-        fakes->dialogs.openAnswers.push_back(OpenFileChoice{inFolder(title), title});
-        window->mnuFileOpen->trigger();
-        QTRY_COMPARE(window->FieldListFilled, 1);
-        window->cmbFieldList->setCurrentIndex(field);
-    }
 
     void analyse() {
         fakes->dialogs.messageAnswers.push_back(MessageAnswer::No);
@@ -88,25 +62,11 @@ private:
     }
 
 private slots:
-    void init() {
-        savedCurrent = QDir::currentPath();
-        tables = std::make_unique<QTemporaryDir>();
-        program = std::make_unique<QTemporaryDir>();
-        fakes = std::make_unique<FakePlatform>();
-        fakes->systemInfo.folder = program->path();
-        fakes->systemInfo.config = program->filePath("config");
-        children = std::make_unique<ChildWindows>();
-        results = std::make_unique<AnalysisResults>();
-        window = std::make_unique<frmQuarvel>(*results, fakes->platform, *children);
-        window->show();
-    }
+    void init() { start(); }
 
     void cleanup() {
         delete join.data();
-        window.reset();
-        QDir::setCurrent(savedCurrent);
-        tables.reset();
-        program.reset();
+        stop();
     }
 
     void layoutAndTexts() {

@@ -1,6 +1,4 @@
-#include "FakePlatform.h"
-#include "TestTables.h"
-#include "frmQuarvel.h"
+#include "MainWindowHarness.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -19,30 +17,11 @@
 using namespace quarvel;
 using namespace quarvel::testing;
 
-class tst_TableLoading : public QObject {
+class tst_TableLoading : public QObject, MainWindowHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> program;
-    std::unique_ptr<QTemporaryDir> tables;
-    std::unique_ptr<FakePlatform> fakes;
-    std::unique_ptr<ChildWindows> children;
-    std::unique_ptr<frmQuarvel> window;
-    AnalysisResults results;
-    QString savedCurrent;
-
-    QString folder() const { return QDir(tables->path()).absolutePath() + QLatin1Char('/'); }
-
-    // Queues the open dialog's answer: the table of this name in the tables folder.
-    void choose(const QString& title) {
-        fakes->dialogs.openAnswers.push_back(OpenFileChoice{folder() + title, title});
-    }
     void cancelNextDialog() { fakes->dialogs.openAnswers.push_back(std::nullopt); }
-
-    void openAndWaitForList() {
-        window->mnuFileOpen->trigger();
-        QTRY_COMPARE(window->FieldListFilled, 1);
-    }
 
     QStringList listEntries() const {
         QStringList entries;
@@ -54,15 +33,7 @@ private:
 
 private slots:
     void init() {
-        savedCurrent = QDir::currentPath();
-        program = std::make_unique<QTemporaryDir>();
-        tables = std::make_unique<QTemporaryDir>();
-        fakes = std::make_unique<FakePlatform>();
-        fakes->systemInfo.folder = program->path();
-        fakes->systemInfo.config = program->filePath("config");
-        children = std::make_unique<ChildWindows>();
-        window = std::make_unique<frmQuarvel>(results, fakes->platform, *children);
-        window->show();
+        start();
 
         TableSpec places;
         places.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}, {"AREA", 'N', 8, 2}};
@@ -76,14 +47,7 @@ private slots:
         writeTable(tables->filePath("stations.dbf"), stations);
     }
 
-    void cleanup() {
-        window.reset();
-        children.reset();
-        fakes.reset();
-        QDir::setCurrent(savedCurrent);
-        tables.reset();
-        program.reset();
-    }
+    void cleanup() { stop(); }
 
     void firstOpenCancelledChangesNothing() {
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
@@ -163,8 +127,7 @@ private slots:
     }
 
     void cancelAfterALoadLoadsTheSameTableAgain() {
-        choose("places.dbf");
-        openAndWaitForList();
+        openChosen("places.dbf");
         window->cmbFieldList->setCurrentIndex(2);
         const DbfTableModel* first = window->gridModel();
         QFile::remove(program->filePath("favoritefolders.dat"));
@@ -184,8 +147,7 @@ private slots:
     }
 
     void aSecondTableRebuildsTheListWithinOneTick() {
-        choose("places.dbf");
-        openAndWaitForList();
+        openChosen("places.dbf");
         choose("stations.dbf");
         window->mnuFileOpen->trigger();
         QCOMPARE(window->FieldListFilled, 0);
@@ -196,8 +158,7 @@ private slots:
     }
 
     void onceBuiltTheListStaysAsTheUserLeftIt() {
-        choose("places.dbf");
-        openAndWaitForList();
+        openChosen("places.dbf");
         window->cmbFieldList->setCurrentIndex(0);
         QTest::qWait(1200);
         QCOMPARE(window->cmbFieldList->currentIndex(), 0);
@@ -227,8 +188,7 @@ private slots:
         }
         tableSpec.records = {record, {"1", "2", "3"}};
         writeTable(tables->filePath("pre.dbf"), tableSpec);
-        choose("pre.dbf");
-        openAndWaitForList();
+        openChosen("pre.dbf");
         QCOMPARE(window->cmbFieldList->count(), 3);
         QCOMPARE(window->cmbFieldList->currentIndex(), selected);
     }
@@ -237,16 +197,14 @@ private slots:
         TableSpec tableSpec;
         tableSpec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
         writeTable(tables->filePath("empty.dbf"), tableSpec);
-        choose("empty.dbf");
-        openAndWaitForList();
+        openChosen("empty.dbf");
         QCOMPARE(window->gridRowCount(), 1);
         QCOMPARE(listEntries(), QStringList({"NAME", "POP"}));
         QCOMPARE(window->cmbFieldList->currentIndex(), -1);
     }
 
     void aTableThatCannotBeOpened() {
-        choose("places.dbf");
-        openAndWaitForList();
+        openChosen("places.dbf");
         const DbfTableModel* before = window->gridModel();
         writeBytes(tables->filePath("broken.dbf"),
                    QByteArray("not a table at all, not even close"));
@@ -291,8 +249,7 @@ private slots:
     }
 
     void clickingAColumnPicksItsField() {
-        choose("places.dbf");
-        openAndWaitForList();
+        openChosen("places.dbf");
         QCOMPARE(window->cmbFieldList->currentIndex(), 1);
 
         // A header click.

@@ -17,6 +17,9 @@ using quarvel::tools::TableSpec;
 void writeTable(const QString& path, const TableSpec& tableSpec);
 
 QByteArray readBytes(const QString& path);
+/** The file's bytes, or "<missing>" when it cannot be read, so that a missing file never equals
+ *  an empty one in a comparison. */
+QByteArray fileBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
 
 /** Overwrites bytes of a file in place, for tables that must be odd or broken. */

@@ -1,0 +1,60 @@
+#include "MainWindowHarness.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLocale>
+#include <QTest>
+
+namespace quarvel::testing {
+
+void MainWindowHarness::start() {
+    savedCurrent = QDir::currentPath();
+    QLocale::setDefault(QLocale::c());
+    tables = std::make_unique<QTemporaryDir>();
+    program = std::make_unique<QTemporaryDir>();
+    fakes = std::make_unique<FakePlatform>();
+    fakes->systemInfo.folder = program->path();
+    fakes->systemInfo.config = program->filePath("config");
+    children = std::make_unique<ChildWindows>();
+    results = std::make_unique<AnalysisResults>();
+    window = std::make_unique<frmQuarvel>(*results, fakes->platform, *children);
+    window->show();
+}
+
+void MainWindowHarness::stop() {
+    window.reset();
+    children.reset();
+    results.reset();
+    fakes.reset();
+    QDir::setCurrent(savedCurrent);
+    QLocale::setDefault(QLocale::c());
+    tables.reset();
+    program.reset();
+}
+
+QString MainWindowHarness::folder() const {
+    return QDir(tables->path()).absolutePath() + QLatin1Char('/');
+}
+
+QString MainWindowHarness::inFolder(const QString& name) const {
+    return folder() + name;
+}
+
+void MainWindowHarness::choose(const QString& title) {
+    fakes->dialogs.openAnswers.push_back(OpenFileChoice{inFolder(title), title});
+}
+
+void MainWindowHarness::openChosen(const QString& title) {
+    choose(title);
+    window->mnuFileOpen->trigger();
+    QTRY_COMPARE(window->FieldListFilled, 1);
+}
+
+void MainWindowHarness::load(const QString& title, const TableSpec& tableSpec, int field) {
+    writeTable(inFolder(title), tableSpec);
+    openChosen(title);
+    window->cmbFieldList->setCurrentIndex(field);
+}
+
+} // namespace quarvel::testing
