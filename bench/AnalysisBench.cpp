@@ -3,7 +3,8 @@
 // write one CSV of unsorted,sorted pairs. The time the result box waits for the user is
 // not counted (a scripted answer declines the save).
 // Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_analysis
-#include "BenchTable.h"
+#include "BenchMain.h"
+#include "BenchWindow.h"
 #include "DbfTable.h"
 #include "FakePlatform.h"
 #include "frmQuarvel.h"
@@ -57,25 +58,9 @@ void BM_Floor(benchmark::State& state) {
 
 void BM_AnalysisRun(benchmark::State& state) {
     using namespace quarvel;
-    testing::FakePlatform fakes;
-    QTemporaryDir program;
-    fakes.systemInfo.folder = program.path();
-    fakes.systemInfo.config = program.filePath("config");
-    ChildWindows children;
-    AnalysisResults results;
-    frmQuarvel window(results, fakes.platform, children);
-    window.show();
-
-    // The run writes beside the table; work on a copy in a folder of our own.
-    QTemporaryDir tables;
-    const QString copy = tables.filePath("big.dbf");
-    QFile::copy(bench::benchTablePath(), copy);
-    fakes.dialogs.openAnswers.push_back(OpenFileChoice{copy, QStringLiteral("big.dbf")});
-    window.mnuFileOpen->trigger();
-    while (window.FieldListFilled == 0) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    window.cmbFieldList->setCurrentIndex(fieldNamed(window.gridModel()->table(), "POP"));
+    bench::BenchWindow bench;
+    testing::FakePlatform& fakes = bench.fakes;
+    frmQuarvel& window = bench.window;
 
     for (auto _ : state) {
         fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
@@ -85,7 +70,7 @@ void BM_AnalysisRun(benchmark::State& state) {
             return;
         }
     }
-    state.counters["records"] = results.ValueCount;
+    state.counters["records"] = bench.results.ValueCount;
 }
 
 } // namespace
@@ -94,10 +79,5 @@ BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_AnalysisRun)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quarvel::bench::runOffscreen(argc, argv);
 }

@@ -1,7 +1,8 @@
 // Writing the join file for every record of a million-record table, as the join window's
 // Do It does it (the analysis before it is not counted; the name is answered by a script).
 // Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_join
-#include "BenchTable.h"
+#include "BenchMain.h"
+#include "BenchWindow.h"
 #include "FakePlatform.h"
 #include "frmJoin.h"
 #include "frmQuarvel.h"
@@ -18,25 +19,10 @@ namespace {
 
 void BM_WriteJoinFile(benchmark::State& state) {
     using namespace quarvel;
-    testing::FakePlatform fakes;
-    QTemporaryDir program;
-    fakes.systemInfo.folder = program.path();
-    fakes.systemInfo.config = program.filePath("config");
-    ChildWindows children;
-    AnalysisResults results;
-    frmQuarvel window(results, fakes.platform, children);
-    window.show();
-
-    QTemporaryDir tables;
-    const QString copy = tables.filePath("big.dbf");
-    QFile::copy(bench::benchTablePath(), copy);
-    fakes.dialogs.openAnswers.push_back(OpenFileChoice{copy, QStringLiteral("big.dbf")});
-    window.mnuFileOpen->trigger();
-    while (window.FieldListFilled == 0) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    const int pop = window.cmbFieldList->findText(QStringLiteral("POP"));
-    window.cmbFieldList->setCurrentIndex(pop);
+    bench::BenchWindow bench;
+    testing::FakePlatform& fakes = bench.fakes;
+    frmQuarvel& window = bench.window;
+    AnalysisResults& results = bench.results;
     fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
     window.cmdDoIt->click();
 
@@ -60,10 +46,5 @@ void BM_WriteJoinFile(benchmark::State& state) {
 BENCHMARK(BM_WriteJoinFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quarvel::bench::runOffscreen(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The detailed view of 1,000,000 values: the drawing recorded into the display list and the
 // first painting of the picture at the size of the plot window's picture box.
 // Run: make bench (or build/release/bench/quarvel_bench_plot).
+#include "BenchMain.h"
 #include "BoxPlot.h"
 #include "FakePlatform.h"
 #include "LongSorts.h"
@@ -50,10 +51,5 @@ void BM_DetailedViewOfAMillionValues(benchmark::State& state) {
 BENCHMARK(BM_DetailedViewOfAMillionValues)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quarvel::bench::runOffscreen(argc, argv);
 }

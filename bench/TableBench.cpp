@@ -2,6 +2,7 @@
 // every record through the same cell texts the analysis uses.
 // Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_table
 // Without QUARVEL_BENCH_TABLE a 1,000,000-record table is written once to the temp folder.
+#include "BenchMain.h"
 #include "BenchTable.h"
 #include "DbfTable.h"
 #include "DbfTableModel.h"
@@ -87,10 +88,5 @@ BENCHMARK(BM_OpenAndShowInGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ReadOneFieldOfEveryRecord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quarvel::bench::runOffscreen(argc, argv);
 }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "BenchTable.h"
+#include "FakePlatform.h"
+#include "frmQuarvel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace quarvel::bench {
+
+/**
+ * The main window over scripted dialogs, showing a copy of the benchmark table (the program
+ * writes its files beside the table, so it works in a folder of its own) with the field POP
+ * selected.
+ */
+struct BenchWindow {
+    testing::FakePlatform fakes;
+    QTemporaryDir program;
+    QTemporaryDir tables;
+    ChildWindows children;
+    AnalysisResults results;
+    frmQuarvel window{results, fakes.platform, children};
+
+    BenchWindow() {
+        fakes.systemInfo.folder = program.path();
+        fakes.systemInfo.config = program.filePath("config");
+        window.show();
+        const QString copy = tables.filePath("big.dbf");
+        QFile::copy(benchTablePath(), copy);
+        fakes.dialogs.openAnswers.push_back(OpenFileChoice{copy, QStringLiteral("big.dbf")});
+        window.mnuFileOpen->trigger();
+        while (window.FieldListFilled == 0) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        window.cmbFieldList->setCurrentIndex(window.cmbFieldList->findText(QStringLiteral("POP")));
+    }
+};
+
+} // namespace quarvel::bench
