@@ -14,7 +14,7 @@ struct DbfFieldLayout {
     char type = 'C';  ///< C, N, F, D, L, M, or whatever letter the writer used
     int width = 0;    ///< bytes in each record (C fields may use the decimals byte as a high byte)
     int decimals = 0;
-    int offset = 0; ///< from the start of the record, after the deletion flag
+    int offset = 0; ///< from the start of the record, whose byte 0 is the deletion flag
     /** A character field wider than 255 bytes, its width's high byte in the decimals byte. */
     bool longCharacter = false;
 };
