@@ -79,8 +79,14 @@ void AppendFileNumberText(std::string& out, double value) {
         return;
     }
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, kSignificantDigits);
+    // Fifteen digits round the magnitudes nearest the largest double up past it, to a text
+    // that no reader takes back as a finite number; those few keep the digits they need.
+    constexpr double kLargestFifteenDigits = 1.79769313486231e308;
+    const auto result =
+        std::fabs(value) > kLargestFifteenDigits
+            ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general)
+            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
+                            kSignificantDigits);
     out.append(buffer, result.ptr);
 }
 

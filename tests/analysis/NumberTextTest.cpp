@@ -1,10 +1,13 @@
 #include "NumberText.h"
+#include "AnalysisFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace quarvel {
@@ -40,22 +43,21 @@ TEST_P(FileForm, Text) {
     EXPECT_EQ(FileNumberText(GetParam().value), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, FileForm,
-                         ::testing::Values(TextCase{12.5, "12.5"}, TextCase{0.1, "0.1"},
-                                           TextCase{1.0 / 3, "0.333333333333333"},
-                                           TextCase{2.0 / 3, "0.666666666666667"},
-                                           TextCase{0.1 + 0.2, "0.3"}, TextCase{-2.5, "-2.5"},
-                                           TextCase{0, "0"}, TextCase{-0.0, "0"},
-                                           TextCase{100, "100"}, TextCase{-1234.5, "-1234.5"},
-                                           TextCase{123456789012345, "123456789012345"},
-                                           TextCase{1234567.12345678912, "1234567.12345679"},
-                                           TextCase{0.114000000000000, "0.114"},
-                                           TextCase{0.0001, "0.0001"}, TextCase{1e15, "1e+15"},
-                                           TextCase{0.000025, "2.5e-05"},
-                                           TextCase{-7e-300, "-7e-300"}),
-                         [](const ::testing::TestParamInfo<TextCase>& param) {
-                             return std::to_string(param.index) + "_" + caseName(param.param.text);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Values, FileForm,
+    ::testing::Values(
+        TextCase{12.5, "12.5"}, TextCase{0.1, "0.1"}, TextCase{1.0 / 3, "0.333333333333333"},
+        TextCase{2.0 / 3, "0.666666666666667"}, TextCase{0.1 + 0.2, "0.3"}, TextCase{-2.5, "-2.5"},
+        TextCase{0, "0"}, TextCase{-0.0, "0"}, TextCase{100, "100"}, TextCase{-1234.5, "-1234.5"},
+        TextCase{123456789012345, "123456789012345"},
+        TextCase{1234567.12345678912, "1234567.12345679"}, TextCase{0.114000000000000, "0.114"},
+        TextCase{0.0001, "0.0001"}, TextCase{1e15, "1e+15"}, TextCase{0.000025, "2.5e-05"},
+        TextCase{-7e-300, "-7e-300"}, TextCase{1.79769313486231e308, "1.79769313486231e+308"},
+        TextCase{DBL_MAX, "1.7976931348623157e+308"},
+        TextCase{-DBL_MAX, "-1.7976931348623157e+308"}),
+    [](const ::testing::TestParamInfo<TextCase>& param) {
+        return std::to_string(param.index) + "_" + caseName(param.param.text);
+    });
 
 TEST(FileForm, PeriodWhateverTheProcessLocale) {
     // The program runs with the user's locale installed as the C locale; a German one would
@@ -86,6 +88,16 @@ TEST(FileForm, FifteenDigitsReadBackToTheFifteenDigitRounding) {
         char rounded[64];
         std::snprintf(rounded, sizeof rounded, "%.14e", v);
         EXPECT_EQ(std::stod(text), std::stod(rounded)) << text;
+    }
+}
+
+TEST(FileForm, EveryFiniteTextReadsBackFinite) {
+    // Near the largest double, fifteen digits would round past it.
+    for (double v : {DBL_MAX, -DBL_MAX, std::nextafter(DBL_MAX, 0.0), 1.797693134862315e308,
+                     1.79769313486231e308, DBL_MIN, -DBL_MIN, 4.9e-324}) {
+        const std::optional<double> back = ParsePlainNumber(FileNumberText(v));
+        ASSERT_TRUE(back.has_value()) << FileNumberText(v);
+        EXPECT_NEAR(*back / v, 1.0, 1e-14) << FileNumberText(v);
     }
 }
 

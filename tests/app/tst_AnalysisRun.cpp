@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
 #include <memory>
 
 using namespace quarvel;
@@ -115,6 +116,16 @@ private slots:
         doIt();
         QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
                  fileBytes(kGolden + "fractions-Unsorted-Sorted.csv"));
+    }
+
+    void valuesNearTheLargestDouble() {
+        load("huge.dbf", numberTable({"1", "2", "1.7976931348623157e308", "3"}));
+        doIt();
+        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QCOMPARE(results->SortedValues.back(), std::numeric_limits<double>::max());
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
+                 QByteArray("Unsorted,Sorted\r\n1,1\r\n2,2\r\n"
+                            "1.7976931348623157e+308,3\r\n3,1.7976931348623157e+308\r\n"));
     }
 
     void laterNegativeValuesTakePart() {
