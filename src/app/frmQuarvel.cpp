@@ -391,6 +391,19 @@ void frmQuarvel::Grid_Click(int column) {
 }
 
 void frmQuarvel::cmdDoIt_Click() {
+    if (FieldListFilled == 0 && model_ != nullptr) {
+        // A table has been loaded since the list was filled, so the list still names the
+        // fields of the table shown before: its selection would pick an unseen field of the
+        // new one. Fill it now and let the user look before anything is analysed.
+        check_Timer();
+        platform_.dialogs.message(
+            this,
+            QStringLiteral("The field list has just been filled for the table you opened.\r\n"
+                           "Check the field to analyze, then press Do It again."),
+            QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::Critical);
+        setStatusText(QStringLiteral("Choose a field and try again."));
+        return;
+    }
     AnalysisRun(*this, results_, platform_.dialogs).run();
 }
 

@@ -301,6 +301,39 @@ private slots:
         QVERIFY(window->mnuViewQuarvel->isEnabled());
     }
 
+    void doItBeforeTheListShowsANewTablesFields() {
+        load("first.dbf", numberTable({"5", "3", "8", "1"}, "POP"));
+        doIt();
+        const std::vector<double> analysed = results->SortedValues;
+        const QByteArray pairs = fileBytes(inFolder("Unsorted-Sorted.csv"));
+
+        // The second table is bound, but no tick of the poll timer has rebuilt the list yet.
+        TableSpec second;
+        second.fields = {{"ZIP", 'C', 5, 0}, {"INCOME", 'N', 9, 0}, {"AREA", 'N', 9, 0}};
+        second.records = {{"10115", "900", "7"}, {"10117", "800", "9"}, {"10119", "700", "4"}};
+        writeTable(inFolder("second.dbf"), second);
+        choose("second.dbf");
+        window->mnuFileOpen->trigger();
+        QCOMPARE(window->FieldListFilled, 0);
+        QCOMPARE(window->cmbFieldList->currentText(), QStringLiteral("POP"));
+        doIt();
+
+        QCOMPARE(fakes->dialogs.messages.size(), std::size_t{1});
+        QCOMPARE(fakes->dialogs.messages[0].title, QStringLiteral("Error!"));
+        QVERIFY(fakes->dialogs.messages[0].text.contains(QLatin1String("Do It again")));
+        QCOMPARE(window->statusText(), QStringLiteral("Choose a field and try again."));
+        QCOMPARE(results->SortedValues, analysed);
+        QCOMPARE(QString::fromStdString(results->TablePath), inFolder("first.dbf"));
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")), pairs);
+        // The list now names the new table's fields, and the next press analyses what it shows.
+        QCOMPARE(window->FieldListFilled, 1);
+        QCOMPARE(window->cmbFieldList->itemText(0), QStringLiteral("ZIP"));
+        window->cmbFieldList->setCurrentIndex(2);
+        doIt();
+        QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("AREA"));
+        QCOMPARE(results->SortedValues, std::vector<double>({4, 7, 9}));
+    }
+
     void aRefusedFirstRunLeavesTheMenusDisabled() {
         load("bad.dbf", numberTable({"abc", "1", "2"}));
         doIt();
