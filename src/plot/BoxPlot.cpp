@@ -23,7 +23,9 @@ double RoundToEven(double value) {
 PlotFields HorizontalScale(double s1, double sn, double lowerOuterFence, double upperOuterFence) {
     PlotFields f;
     f.PlotOffset = s1 < 0 ? RoundToEven(std::fabs(s1)) : 0;
-    f.PlotSpan = RoundToEven(std::floor(sn + 1) - std::floor(s1 - 1));
+    // Int(SN + 1) - Int(S1 - 1), taken as Int(SN) - Int(S1) + 2: the same number, but one
+    // that beyond 2^53 (where v + 1 rounds back to v) does not shrink to zero.
+    f.PlotSpan = RoundToEven(std::floor(sn) - std::floor(s1) + 2);
     if (lowerOuterFence < s1) {
         f.PlotExtension = RoundToEven(std::floor(s1) - std::floor(lowerOuterFence));
         f.PlotOffset = f.PlotExtension; // replaces the offset above, it does not add to it

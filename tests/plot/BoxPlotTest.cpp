@@ -57,18 +57,21 @@ TEST_P(Scale, Fields) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Scale,
-    ::testing::Values(ScaleCase{"Worked", 10, 100, -90, 190, 100, 382, 0.23875},
-                      ScaleCase{"WorkedDetailed", 1, 40, -2, 26, 3, 47, 0.029375},
-                      // Fences equal to the extremes widen nothing.
-                      ScaleCase{"FencesAtTheExtremes", 10, 100, 10, 100, 0, 92, 92.0 / 1600},
-                      // |S1| with ties to even.
-                      ScaleCase{"NegativeHalfToEvenDown", -2.5, 10, -2.5, 10, 2, 15 + 2,
-                                17.0 / 1600},
-                      ScaleCase{"NegativeHalfToEvenUp", -3.5, 10, -3.5, 10, 4, 16 + 4, 20.0 / 1600},
-                      ScaleCase{"SmallNegative", -0.4, 10, -0.4, 10, 0, 13, 13.0 / 1600},
-                      // The lower widening replaces the offset of a negative S1 and counts twice.
-                      ScaleCase{"DroppedOffset", -4, 20, -16, 26, 12, 56, 0.035},
-                      ScaleCase{"AllEqual", 5, 5, 5, 5, 0, 2, 0.00125}),
+    ::testing::Values(
+        ScaleCase{"Worked", 10, 100, -90, 190, 100, 382, 0.23875},
+        ScaleCase{"WorkedDetailed", 1, 40, -2, 26, 3, 47, 0.029375},
+        // Fences equal to the extremes widen nothing.
+        ScaleCase{"FencesAtTheExtremes", 10, 100, 10, 100, 0, 92, 92.0 / 1600},
+        // |S1| with ties to even.
+        ScaleCase{"NegativeHalfToEvenDown", -2.5, 10, -2.5, 10, 2, 15 + 2, 17.0 / 1600},
+        ScaleCase{"NegativeHalfToEvenUp", -3.5, 10, -3.5, 10, 4, 16 + 4, 20.0 / 1600},
+        ScaleCase{"SmallNegative", -0.4, 10, -0.4, 10, 0, 13, 13.0 / 1600},
+        // The lower widening replaces the offset of a negative S1 and counts twice.
+        ScaleCase{"DroppedOffset", -4, 20, -16, 26, 12, 56, 0.035},
+        ScaleCase{"AllEqual", 5, 5, 5, 5, 0, 2, 0.00125},
+        // Beyond 2^53 a double cannot hold v + 1; the span still counts two units.
+        ScaleCase{"AllEqualHuge", 1e17, 1e17, 1e17, 1e17, 0, 2, 0.00125},
+        ScaleCase{"HugeTwoApart", 1e17, 1e17 + 16, 1e17, 1e17 + 16, 0, 18, 18.0 / 1600}),
     [](const ::testing::TestParamInfo<ScaleCase>& param) { return std::string(param.param.name); });
 
 TEST(Scale, ExtensionIsTheLastWidening) {
