@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct AnalysisResults {
     double UpperInnerFence = 0;
     double LowerOuterFence = 0;
     double UpperOuterFence = 0;
+
+    /** A digest of the analysed values as a collection (see the engine's ValuesDigest). */
+    std::uint64_t ValuesDigest = 0;
 
     /** Which table (full path) and which field the results describe, as UTF-8 texts. */
     std::string TablePath;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <string_view>
 #include <system_error>
 
 namespace quarvel {
@@ -73,20 +74,82 @@ std::string FileNumberText(double value) {
     return text;
 }
 
+namespace {
+
+// The 15-digit text laid out from the shortest digits that read back to the value. When
+// those digits are 15 or fewer, rounding the value to 15 digits gives the same digits (a
+// double's neighbours lie closer together than half a step of the 15th digit), so only the
+// layout of %.15g remains: exponent form below 1e-4 and from 1e15, else plain digits with
+// the decimal point where it falls. False when the digits are more than 15. Subnormal
+// values carry fewer digits of precision, so the argument does not hold for them: they are
+// left to the caller.
+bool appendFromShortest(std::string& out, double value) {
+    if (std::fabs(value) < std::numeric_limits<double>::min()) {
+        return false;
+    }
+    char buffer[40];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const std::size_t e = text.find('e');
+    const bool negative = text.front() == '-';
+    const std::string_view mantissa = text.substr(negative ? 1 : 0, e - (negative ? 1 : 0));
+    char digits[24];
+    std::size_t count = 0;
+    for (char c : mantissa) {
+        if (c != '.') {
+            if (count == kSignificantDigits) {
+                return false;
+            }
+            digits[count++] = c;
+        }
+    }
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                    exponent);
+    if (exponent < -4 || exponent >= kSignificantDigits) {
+        out.append(text);
+        return true;
+    }
+    if (negative) {
+        out += '-';
+    }
+    const std::string_view all(digits, count);
+    if (exponent < 0) {
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out.append(all);
+        return true;
+    }
+    const auto whole = static_cast<std::size_t>(exponent) + 1;
+    if (count <= whole) {
+        out.append(all);
+        out.append(whole - count, '0');
+        return true;
+    }
+    out.append(all.substr(0, whole)).append(1, '.').append(all.substr(whole));
+    return true;
+}
+
+} // namespace
+
 void AppendFileNumberText(std::string& out, double value) {
     if (value == 0) {
         out += '0'; // also for negative zero, which is not a negative number
         return;
     }
-    char buffer[64];
     // Fifteen digits round the magnitudes nearest the largest double up past it, to a text
     // that no reader takes back as a finite number; those few keep the digits they need.
     constexpr double kLargestFifteenDigits = 1.79769313486231e308;
-    const auto result =
-        std::fabs(value) > kLargestFifteenDigits
-            ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general)
-            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                            kSignificantDigits);
+    const bool nearLargest = std::fabs(value) > kLargestFifteenDigits;
+    if (!nearLargest && appendFromShortest(out, value)) {
+        return;
+    }
+    char buffer[64];
+    const auto result = nearLargest ? std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                    std::chars_format::general)
+                                    : std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                    std::chars_format::general, kSignificantDigits);
     out.append(buffer, result.ptr);
 }
 

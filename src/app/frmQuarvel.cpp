@@ -1,10 +1,11 @@
 #include "frmQuarvel.h"
 
-#include "AnalysisRun.h"
+#include "Analysis.h"
 #include "Artwork.h"
 #include "FavoriteFolder.h"
+#include "FieldValues.h"
 #include "HelpLauncher.h"
-#include "NumberText.h"
+#include "SafeFile.h"
 #include "Twips.h"
 
 #include <QComboBox>
@@ -322,7 +323,7 @@ void frmQuarvel::keepShownTable() {
 }
 
 void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
-    auto* model = new DbfTableModel(std::move(table), this);
+    auto* model = new DbfTableModel(std::shared_ptr<const DbfTable>(std::move(table)), this);
     QItemSelectionModel* oldSelection = Grid->selectionModel();
     Grid->setModel(model);
     delete oldSelection;
@@ -334,20 +335,12 @@ void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
     }
 }
 
-int frmQuarvel::analysedFieldPosition() const {
-    return cmbFieldList->currentIndex();
+std::shared_ptr<const DbfTable> frmQuarvel::shownTable() const {
+    return model_ != nullptr ? model_->sharedTable() : nullptr;
 }
 
-int frmQuarvel::gridRowCount() const {
-    return model_ ? model_->gridRowCount() : 1;
-}
-
-int frmQuarvel::gridColumnCount() const {
-    return model_ ? model_->gridColumnCount() : 1;
-}
-
-QString frmQuarvel::gridText(int row, int column) const {
-    return model_ ? model_->gridText(row, column) : QString();
+int frmQuarvel::analysedField() const {
+    return model_ != nullptr ? cmbFieldList->currentIndex() : -1;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -360,35 +353,43 @@ void frmQuarvel::check_Timer() {
     Grid->show();
     cmdDoIt->setEnabled(true);
 
-    const int columns = gridColumnCount();
     cmbFieldList->clear();
-    for (int c = 1; c < columns; ++c) {
-        cmbFieldList->insertItem(c - 1, gridText(0, c));
-    }
-
-    // The first field whose first record starts with a number; with no record row the
-    // field names themselves are looked at, as they are the only row there is.
-    const int row = gridRowCount() > 1 ? 1 : 0;
-    int c = 1;
-    for (; c < columns; ++c) {
-        const QString text = gridText(row, c);
-        if (NumericPrefixValue(text.toStdString()) != 0 || text == QLatin1String("0")) {
-            break;
+    int preselected = -1;
+    if (model_ != nullptr) {
+        const DbfTable& table = model_->table();
+        for (int field = 0; field < table.fieldCount(); ++field) {
+            cmbFieldList->insertItem(field, table.fieldName(field));
         }
+        preselected = PreselectedField(table);
     }
-
     cmbFieldList->show();
     Label3->show();
     FieldListFilled = 1;
-    cmbFieldList->setCurrentIndex(c - 1 < cmbFieldList->count() ? c - 1 : -1);
+    cmbFieldList->setCurrentIndex(preselected);
 }
 
 void frmQuarvel::Grid_Click(int column) {
-    const int entry = cmbFieldList->findText(gridText(0, column), Qt::MatchExactly);
+    const int entry = model_ != nullptr
+                          ? cmbFieldList->findText(model_->gridText(0, column), Qt::MatchExactly)
+                          : -1;
     if (entry >= 0) {
         cmbFieldList->setCurrentIndex(entry);
     }
 }
+
+namespace {
+
+// The analysis's stages as the status line's texts, each shown at once.
+class StatusLineProgress final : public Progress {
+public:
+    explicit StatusLineProgress(frmQuarvel& window) : window_(window) {}
+    void stage(const QString& text) override { window_.setStatusText(text); }
+
+private:
+    frmQuarvel& window_;
+};
+
+} // namespace
 
 void frmQuarvel::cmdDoIt_Click() {
     if (FieldListFilled == 0 && model_ != nullptr) {
@@ -404,7 +405,59 @@ void frmQuarvel::cmdDoIt_Click() {
         setStatusText(QStringLiteral("Choose a field and try again."));
         return;
     }
-    AnalysisRun(*this, results_, platform_.dialogs).run();
+    const int field = analysedField();
+    AnalysisOutcome outcome;
+    QString folder;
+    if (field < 0) {
+        setStatusText(stage::kVerifying);
+        outcome = NoFieldRefusal();
+    } else {
+        FieldColumn = field + 1;
+        // Files go beside the table analysed, whatever the process's current folder.
+        const DbfTable& table = model_->table();
+        folder = QFileInfo(table.path()).absolutePath();
+        StatusLineProgress progress(*this);
+        outcome = RunAnalysis(table, field, folder, &progress);
+    }
+    if (!outcome.completed()) {
+        platform_.dialogs.message(this, outcome.message, QStringLiteral("Error!"),
+                                  MessageButtons::Ok, MessageIcon::Critical);
+        setStatusText(outcome.statusText);
+        return;
+    }
+    results_ = std::move(outcome.results);
+    offerToSave(folder);
+    mnuFileCreateJoin->setEnabled(true);
+    mnuViewQuarvel->setEnabled(true);
+    setStatusText(QStringLiteral("Calculations complete."));
+}
+
+void frmQuarvel::offerToSave(const QString& folder) {
+    SaveAnswer = platform_.dialogs.message(this, ResultMessage(results_),
+                                           QStringLiteral("Save this information to disk?"),
+                                           MessageButtons::YesNo,
+                                           MessageIcon::Information) == MessageAnswer::Yes;
+    if (!SaveAnswer) {
+        return;
+    }
+    ResultFileName = platform_.dialogs.input(
+        this,
+        QStringLiteral("Enter a name for this file (note: it will be saved to the same folder as "
+                       "the input database attribute table)."),
+        QStringLiteral("Question"), kResultsFileName);
+    if (ResultFileName.isEmpty()) {
+        return;
+    }
+    // A bare name lands beside the table; a name with a folder goes where it says.
+    const QString path = OutputPath(folder, ResultFileName);
+    QString error;
+    if (!WriteResultsFile(results_, path, error)) {
+        platform_.dialogs.message(this, CannotWriteMessage(path, error), QStringLiteral("Error!"),
+                                  MessageButtons::Ok, MessageIcon::Critical);
+        return;
+    }
+    setStatusText(QStringLiteral(" ") + ResultFileName + QStringLiteral(" has been written to ") +
+                  QDir::toNativeSeparators(folder + QLatin1Char('/')) + QStringLiteral("."));
 }
 
 void frmQuarvel::cmdCancel_Click() {

@@ -22,8 +22,8 @@ namespace quarvel {
 
 /**
  * The main window: choose the table, see it in the grid, pick the field and run the
- * analysis; its menus open the plot, the join export, help and About. Other windows reach
- * its controls directly (the grid, the field list, the status line).
+ * analysis through the engine; its menus open the plot, the join export, help and About.
+ * The join window asks it for the shown table, the chosen field and its status line.
  */
 class frmQuarvel : public QMainWindow, public JoinHost {
     Q_OBJECT
@@ -39,54 +39,16 @@ public:
     /** Binds the table chosen last to the grid; the next poll tick rebuilds the field list. */
     void LoadData();
 
-    /** The loaded table's grid model, or nullptr before the first successful load. */
-    DbfTableModel* gridModel() const override { return model_; }
-    /** The selected position of the field list, -1 when nothing is selected. */
-    int analysedFieldPosition() const override;
-    /** Grid rows: the field-name row and one row per record (1 with no table). */
-    int gridRowCount() const;
-    /** Grid columns: the empty column 0 and one column per field (1 with no table). */
-    int gridColumnCount() const;
-    /** The text of grid cell (row, column): row 0 holds the field names, column 0 nothing. */
-    QString gridText(int row, int column) const;
-
-    // Window state shared with the table loading, the analysis run and the join export.
-    QString TableFolder;    ///< folder of the chosen table, ending with the separator
-    QString FavoriteFolder; ///< folder read from the favourite-folder file
-    QString TableName;      ///< the chosen file's title less its extension
-    int ConnectAttempt = 0;
-    int FieldListFilled = 0;
-    int FieldColumn = 0;     ///< grid column of the field analysed last
-    bool SaveAnswer = false; ///< whether the user chose to save the last results
-    QString ResultFileName;  ///< the name typed for the last results file
+    /** The table the grid shows, or nullptr before the first successful load. */
+    std::shared_ptr<const DbfTable> shownTable() const override;
+    /** The field chosen in the field list (an index into the table's fields), or -1. */
+    int analysedField() const override;
+    /** Whether the field list has been filled for the table loaded last. */
+    bool fieldListFilled() const { return FieldListFilled != 0; }
 
     /** Replaces the whole text of the status line and shows it at once. */
     void setStatusText(const QString& text) override;
     QString statusText() const;
-
-    // Controls, named as the rest of the program knows them.
-    QLabel* Label1;
-    QLineEdit* txtInfile;
-    QPushButton* cmdOpen;
-    QLabel* Label2;
-    QTableView* Grid;
-    QLabel* Label3;
-    QComboBox* cmbFieldList;
-    QPushButton* cmdDoIt;
-    QPushButton* cmdCancel;
-    QStatusBar* StatusBar1;
-    QTimer* check;
-
-    QMenu* mnuFile;
-    QAction* mnuFileOpen;
-    QAction* mnuFileCreateJoin;
-    QAction* mnuFileSep;
-    QAction* mnuFileExit;
-    QMenu* mnuView;
-    QAction* mnuViewQuarvel;
-    QMenu* mnuHelp;
-    QAction* mnuHelpHowto;
-    QAction* mnuHelpAbout;
 
     /** The size of the area below the menu bar, status line included. */
     static QSize clientSize();
@@ -110,6 +72,7 @@ private:
     void openCommand();
     void Grid_Click(int column);
     void cmdDoIt_Click();
+    void offerToSave(const QString& folder);
     void bindTable(std::unique_ptr<DbfTable> table);
     void keepShownTable();
     QString startFolder() const;
@@ -119,6 +82,40 @@ private:
     void mnuViewQuarvel_Click();
     void mnuHelpHowto_Click();
     void mnuHelpAbout_Click();
+
+    // Window state of the table loading and the analysis run.
+    QString TableFolder;    ///< folder of the chosen table, ending with the separator
+    QString FavoriteFolder; ///< folder read from the favourite-folder file
+    QString TableName;      ///< the chosen file's title less its extension
+    int ConnectAttempt = 0;
+    int FieldListFilled = 0;
+    int FieldColumn = 0;     ///< grid column of the field analysed last
+    bool SaveAnswer = false; ///< whether the user chose to save the last results
+    QString ResultFileName;  ///< the name typed for the last results file
+
+    // Controls, found by their object names from outside.
+    QLabel* Label1;
+    QLineEdit* txtInfile;
+    QPushButton* cmdOpen;
+    QLabel* Label2;
+    QTableView* Grid;
+    QLabel* Label3;
+    QComboBox* cmbFieldList;
+    QPushButton* cmdDoIt;
+    QPushButton* cmdCancel;
+    QStatusBar* StatusBar1;
+    QTimer* check;
+
+    QMenu* mnuFile;
+    QAction* mnuFileOpen;
+    QAction* mnuFileCreateJoin;
+    QAction* mnuFileSep;
+    QAction* mnuFileExit;
+    QMenu* mnuView;
+    QAction* mnuViewQuarvel;
+    QMenu* mnuHelp;
+    QAction* mnuHelpHowto;
+    QAction* mnuHelpAbout;
 
     AnalysisResults& results_;
     Platform& platform_;

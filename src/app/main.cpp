@@ -1,10 +1,15 @@
 #include "AnalysisResults.h"
+#include "CommandLine.h"
 #include "QtPlatform.h"
 #include "StartUp.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // With arguments Quarvel is a command for batch work; without, the windows start.
+    if (argc > 1) {
+        return quarvel::CommandLineMain(argc, argv);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarvel"));
 

@@ -1,23 +1,25 @@
 #pragma once
 
+#include "DbfTable.h"
+
 #include <QString>
+
+#include <memory>
 
 namespace quarvel {
 
-class DbfTableModel;
-
 /**
- * What the join window needs of the main window: the grid with its table, the field chosen
- * in the field list, and the status line.
+ * What the join window needs of the main window: the table it shows, the field chosen in
+ * its field list, and its status line.
  */
 class JoinHost {
 public:
     virtual ~JoinHost() = default;
 
-    /** The grid's table model, or nullptr while no table is loaded. */
-    virtual DbfTableModel* gridModel() const = 0;
-    /** The selected position of the field list (-1 when nothing is selected). */
-    virtual int analysedFieldPosition() const = 0;
+    /** The table the main window shows, or nullptr while none is loaded. */
+    virtual std::shared_ptr<const DbfTable> shownTable() const = 0;
+    /** The field chosen in the field list (an index into the table's fields), or -1. */
+    virtual int analysedField() const = 0;
     virtual void setStatusText(const QString& text) = 0;
 };
 

@@ -1,12 +1,9 @@
 #include "frmJoin.h"
 
-#include "AnalysisFiles.h"
-#include "DbfTableModel.h"
-#include "JoinRules.h"
-#include "LocaleNumbers.h"
+#include "Analysis.h"
+#include "JoinFile.h"
 #include "RankPicture.h"
 #include "Twips.h"
-#include "WholeFile.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -14,9 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
-
-#include <algorithm>
-#include <vector>
 
 namespace quarvel {
 namespace {
@@ -81,11 +75,11 @@ frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialog
 }
 
 void frmJoin::Form_Load() {
-    // The relate list holds the grid's field names as they are now; nothing is selected.
+    // The relate list holds the shown table's field names as they are now; nothing is chosen.
     cmbJoinList->clear();
-    if (const DbfTableModel* model = host_.gridModel()) {
-        for (int column = 1; column < model->gridColumnCount(); ++column) {
-            cmbJoinList->insertItem(column - 1, model->gridText(0, column));
+    if (const std::shared_ptr<const DbfTable> table = host_.shownTable()) {
+        for (int field = 0; field < table->fieldCount(); ++field) {
+            cmbJoinList->insertItem(field, table->fieldName(field));
         }
     }
     cmbJoinList->setCurrentIndex(-1);
@@ -100,88 +94,19 @@ void frmJoin::error(const QString& text) {
                      MessageIcon::Critical);
 }
 
-bool frmJoin::resultsMatchTheGrid(int valueField) {
-    const DbfTableModel* model = host_.gridModel();
-    if (valueField < 0 || model == nullptr) {
-        error(QStringLiteral("No field is selected in the main window.\r\nChoose the analyzed "
-                             "field there and press Do It, then write the join file."));
-        return false;
-    }
-    const DbfTable& table = model->table();
-    const bool sameTable =
-        results_.TablePath == QFileInfo(table.path()).absoluteFilePath().toStdString();
-    const bool sameField = valueField < table.fieldCount() &&
-                           table.fieldName(valueField).toStdString() == results_.FieldName;
-    if (results_.ValueCount < 1 || !sameTable || !sameField ||
-        table.recordCount() != results_.ValueCount) {
-        error(QStringLiteral("The last analysis was not made on the table and field now shown "
-                             "in the main window, so its quartiles do not fit these records.\r\n"
-                             "Press Do It in the main window for this table and field first, "
-                             "then write the join file."));
-        return false;
-    }
-    return true;
-}
-
-bool frmJoin::buildFile(const DbfTable& table, int relateField, int valueField,
-                        std::string& content) {
-    const int count = results_.ValueCount;
-    content.clear();
-    content.reserve(static_cast<std::size_t>(count) * 64);
-    // Names and texts go out as the table stores them, in its own code page.
-    AppendJoinHeader(content, table.fieldLayout(relateField).name,
-                     table.fieldLayout(valueField).name);
-    const QLocale locale;
-    std::vector<double> values;
-    values.reserve(static_cast<std::size_t>(count));
-    for (int record = 0; record < count; ++record) {
-        const std::string relate = table.cellBytes(record, relateField);
-        const std::string value = table.cellBytes(record, valueField);
-        // The stored bytes are read once: as the file's text and, when plain, as the number.
-        std::optional<double> v = ParsePlainNumber(value);
-        if (!v) {
-            v = CellValue(table.cellText(record, valueField), locale);
-        }
-        if (!v) {
-            const QString shown = table.cellText(record, valueField);
-            error(QStringLiteral("Record %1 of the field %2 %3, so it has no rank.\r\nCorrect the "
-                                 "table, analyze it again, then write the join file.")
-                      .arg(record + 1)
-                      .arg(table.fieldName(valueField),
-                           shown.trimmed().isEmpty()
-                               ? QStringLiteral("is empty")
-                               : QStringLiteral("holds \"%1\", which is not a number").arg(shown)));
-            return false;
-        }
-        AppendJoinLine(content, record + 1, relate, value, JoinRank(*v, results_),
-                       JoinNote(*v, results_));
-        values.push_back(*v);
-    }
-    // The same file opened again may hold other values now: rank them only against
-    // quartiles that were found from these very values.
-    std::sort(values.begin(), values.end());
-    if (values != results_.SortedValues) {
-        error(QStringLiteral("The values of the field %1 have changed since the last analysis, "
-                             "so its quartiles do not fit them.\r\nPress Do It in the main window "
-                             "for this table and field first, then write the join file.")
-                  .arg(table.fieldName(valueField)));
-        return false;
-    }
-    return true;
-}
-
 void frmJoin::cmdDotIt_Click() {
     const int relate = cmbJoinList->currentIndex();
     if (relate < 0) {
         error(QStringLiteral("A 'Relate' field must be chosen"));
         return;
     }
-    const int valueField = host_.analysedFieldPosition();
-    if (!resultsMatchTheGrid(valueField)) {
+    const std::shared_ptr<const DbfTable> table = host_.shownTable();
+    const int valueField = host_.analysedField();
+    if (const std::optional<QString> refusal = JoinRefusal(table.get(), valueField, results_)) {
+        error(*refusal);
         return;
     }
-    const DbfTable& table = host_.gridModel()->table();
-    if (relate >= table.fieldCount() || table.fieldName(relate) != cmbJoinList->currentText()) {
+    if (relate >= table->fieldCount() || table->fieldName(relate) != cmbJoinList->currentText()) {
         error(QStringLiteral("The field \"%1\" is not in the table now shown.\r\nClose this window "
                              "and open it again to choose from the current fields.")
                   .arg(cmbJoinList->currentText()));
@@ -192,22 +117,17 @@ void frmJoin::cmdDotIt_Click() {
         this,
         QStringLiteral("Enter a name for this file (note: it will be saved to the same folder as "
                        "the input database attribute table)."),
-        QStringLiteral("Question"), QStringLiteral("Join.txt"));
+        QStringLiteral("Question"), kJoinFileName);
     if (name.isEmpty()) {
         return;
     }
     host_.setStatusText(QStringLiteral("Writing Join file (") + name + QStringLiteral(")."));
 
-    std::string content;
-    if (!buildFile(table, relate, valueField, content)) {
-        host_.setStatusText(QStringLiteral("The join file was not written."));
-        return;
-    }
     // A bare name lands beside the table; a name with a folder goes where it says.
-    const QString path = QFileInfo(table.path()).absoluteDir().filePath(name);
-    QString problem;
-    if (!SaveWholeFile(path, content, problem)) {
-        error(CannotWriteMessage(path, problem));
+    const QString path = OutputPath(QFileInfo(table->path()).absolutePath(), name);
+    const JoinOutcome outcome = WriteJoinFile(*table, relate, valueField, results_, path);
+    if (!outcome.written) {
+        error(outcome.message);
         host_.setStatusText(QStringLiteral("The join file was not written."));
         return;
     }

@@ -6,15 +6,11 @@
 
 #include <QWidget>
 
-#include <string>
-
 class QComboBox;
 class QLabel;
 class QPushButton;
 
 namespace quarvel {
-
-class DbfTable;
 
 /**
  * The join window: writes a file that gives every record of the table its quartile rank
@@ -28,6 +24,8 @@ public:
     frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs,
             QWidget* parent = nullptr);
 
+private:
+    // Controls, found by their object names from outside.
     QLabel* Label1;
     QComboBox* cmbJoinList;
     QLabel* Label2;
@@ -36,13 +34,10 @@ public:
     QPushButton* cmdDotIt;
     QPushButton* cmdCancel;
 
-private:
     void Form_Load();
     void cmdDotIt_Click();
     void cmdCancel_Click();
 
-    bool resultsMatchTheGrid(int valueField);
-    bool buildFile(const DbfTable& table, int relateField, int valueField, std::string& content);
     void error(const QString& text);
 
     const AnalysisResults& results_;

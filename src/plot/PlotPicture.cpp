@@ -1,9 +1,8 @@
 #include "PlotPicture.h"
 
-#include "PainterCanvas.h"
+#include "ChartFile.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
@@ -11,23 +10,16 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
-#include <QSvgGenerator>
 
 namespace quarvel {
-
-void paintDrawing(const DisplayList& list, QPainter& painter, const QRectF& area, bool raster) {
-    painter.fillRect(area, Qt::white);
-    PainterCanvas canvas(painter, area, Qt::white, raster);
-    list.replay(canvas);
-}
 
 PlotPicture::PlotPicture(Dialogs& dialogs, QWidget* parent) : QFrame(parent), dialogs_(dialogs) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    // The chart's labels look the same on screen and in every picture file.
+    setFont(ChartFont());
 
     copyAction = new QAction(QStringLiteral("Copy"), this);
     copyAction->setObjectName(QStringLiteral("copyAction"));
@@ -43,14 +35,7 @@ void PlotPicture::pictureChanged() {
 }
 
 QImage PlotPicture::renderImage(QSize size) const {
-    if (!size.isValid()) {
-        size = contentsRect().size();
-    }
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.setFont(font());
-    paintDrawing(list_, painter, QRectF(QPointF(0, 0), QSizeF(size)), true);
-    return image;
+    return RenderDrawing(list_, size.isValid() ? size : contentsRect().size(), font());
 }
 
 void PlotPicture::paintEvent(QPaintEvent* event) {
@@ -75,57 +60,7 @@ void PlotPicture::copyPicture() {
 }
 
 bool PlotPicture::savePicture(const QString& path, QString& error) const {
-    const QSize size = contentsRect().size();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    QByteArray bytes;
-    if (suffix == QLatin1String("png")) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!renderImage(size).save(&buffer, "PNG")) {
-            error = QStringLiteral("the picture could not be made");
-            return false;
-        }
-    } else if (suffix == QLatin1String("svg")) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("Quarvel box plot"));
-        QPainter painter;
-        if (!painter.begin(&svg)) {
-            error = QStringLiteral("the drawing could not be made");
-            return false;
-        }
-        painter.setFont(font());
-        paintDrawing(list_, painter, QRectF(QPointF(0, 0), QSizeF(size)), false);
-    } else if (suffix == QLatin1String("pdf")) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        pdf.setTitle(QStringLiteral("Quarvel box plot"));
-        pdf.setResolution(96);
-        pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter;
-        if (!painter.begin(&pdf)) {
-            error = QStringLiteral("the document could not be made");
-            return false;
-        }
-        painter.setFont(font());
-        const QRectF page = painter.viewport();
-        paintDrawing(list_, painter, page, false);
-    } else {
-        error = QStringLiteral("choose a name ending in .png, .svg or .pdf");
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return SaveDrawing(list_, path, contentsRect().size(), font(), error);
 }
 
 void PlotPicture::savePictureAs() {

@@ -51,8 +51,4 @@ private:
     mutable QImage cached_;
 };
 
-/** Replays a drawing onto a painter's rectangle, white background first. */
-void paintDrawing(const DisplayList& list, class QPainter& painter, const QRectF& area,
-                  bool raster);
-
 } // namespace quarvel

@@ -333,6 +333,16 @@ std::string DbfTable::cellBytes(int record, int fieldIndex) const {
     return cellDisplayBytes(layout.type, bytes, static_cast<std::size_t>(layout.width));
 }
 
+std::string_view DbfTable::storedBytes(int record, int fieldIndex) const {
+    const char* bytes = field(record, fieldIndex);
+    if (bytes == nullptr) {
+        return {};
+    }
+    const auto width =
+        static_cast<std::size_t>(layout_.fields[static_cast<std::size_t>(fieldIndex)].width);
+    return std::string_view(bytes, strnlen(bytes, width));
+}
+
 QString DbfTable::cellText(int record, int fieldIndex) const {
     return decode(cellBytes(record, fieldIndex));
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quarvel {
@@ -44,6 +45,8 @@ public:
     QString cellText(int record, int field) const;
     /** The same text as bytes in the table's own code page, undecoded. */
     std::string cellBytes(int record, int field) const;
+    /** The cell's stored bytes up to the first NUL, untrimmed and not copied. */
+    std::string_view storedBytes(int record, int field) const;
 
     /** The code page the texts are decoded from, as a QStringDecoder name. */
     QString codePage() const { return codePage_; }

@@ -4,7 +4,7 @@
 
 namespace quarvel {
 
-DbfTableModel::DbfTableModel(std::unique_ptr<DbfTable> table, QObject* parent)
+DbfTableModel::DbfTableModel(std::shared_ptr<const DbfTable> table, QObject* parent)
     : QAbstractTableModel(parent), table_(std::move(table)) {
     setObjectName(QStringLiteral("Data1"));
 }

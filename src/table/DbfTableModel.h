@@ -20,10 +20,12 @@ class DbfTableModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit DbfTableModel(std::unique_ptr<DbfTable> table, QObject* parent = nullptr);
+    explicit DbfTableModel(std::shared_ptr<const DbfTable> table, QObject* parent = nullptr);
     ~DbfTableModel() override;
 
     const DbfTable& table() const { return *table_; }
+    /** The table, to be kept by whoever needs it beyond the grid's life. */
+    std::shared_ptr<const DbfTable> sharedTable() const { return table_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -40,7 +42,7 @@ public:
     int suggestedColumnWidth(int column, int averageCharWidth) const;
 
 private:
-    std::unique_ptr<DbfTable> table_;
+    std::shared_ptr<const DbfTable> table_;
 };
 
 } // namespace quarvel

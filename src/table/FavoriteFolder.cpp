@@ -1,9 +1,10 @@
 #include "FavoriteFolder.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace quarvel {
 
@@ -71,18 +72,17 @@ bool FavoriteFolderFile::write(const QString& tableFolder) const {
         return false;
     }
     const QDir dir(folder);
-    QSaveFile file(dir.filePath(QLatin1String(kWriteName)));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
     // The file is read as the first comma-separated field: a folder holding a comma is
     // written in quotes, so that it is read back whole.
     QByteArray line = QFile::encodeName(tableFolder);
     if (line.contains(',') && !line.contains('"')) {
         line = '"' + line + '"';
     }
-    file.write(line + "\r\n");
-    if (!file.commit()) {
+    line += "\r\n";
+    QString error;
+    if (!SaveWholeFile(dir.filePath(QLatin1String(kWriteName)),
+                       std::string_view(line.constData(), static_cast<std::size_t>(line.size())),
+                       error)) {
         return false;
     }
     // One file under any spelling: remove the others, so a read finds what was written.

@@ -6,9 +6,12 @@
 #include <cfloat>
 #include <clocale>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace quarvel {
 namespace {
@@ -89,6 +92,56 @@ TEST(FileForm, FifteenDigitsReadBackToTheFifteenDigitRounding) {
         std::snprintf(rounded, sizeof rounded, "%.14e", v);
         EXPECT_EQ(std::stod(text), std::stod(rounded)) << text;
     }
+}
+
+// The file form is printf's "%.15g" in the C locale (below the few magnitudes nearest the
+// largest double). Checked on values of every kind: decimal texts of 1 to 17 digits (halfway
+// cases among them), neighbours of 2^53 and of powers of ten, subnormals, random bit patterns.
+TEST(FileForm, SameAsPrintfFifteenDigits) {
+    std::vector<double> values;
+    std::mt19937_64 random(20261207);
+    for (int digits = 1; digits <= 17; ++digits) {
+        for (int i = 0; i < 4000; ++i) {
+            std::string text = std::to_string(random() % 100000000000000000ULL);
+            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(digits)));
+            const int exponent = static_cast<int>(random() % 60) - 30;
+            values.push_back(std::stod(text + "5e" + std::to_string(exponent)));
+            values.push_back(-std::stod(text + "e" + std::to_string(exponent)));
+        }
+    }
+    for (double base : {9007199254740992.0, 1e15, 1e-4, 1e-5, 1e14, 0.1, 1.0, 99999.5}) {
+        double v = base;
+        for (int i = 0; i < 50; ++i) {
+            values.push_back(v);
+            v = std::nextafter(v, 0.0);
+        }
+        v = base;
+        for (int i = 0; i < 50; ++i) {
+            values.push_back(v);
+            v = std::nextafter(v, 2 * base);
+        }
+    }
+    for (double v = 4.9e-324; v < 1e-300; v *= 3.7) {
+        values.push_back(v);
+    }
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint64_t bits = random();
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v) && std::fabs(v) < 1.79769313486231e308) {
+            values.push_back(v);
+        }
+    }
+    int differences = 0;
+    for (double v : values) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.15g", v);
+        const std::string got = FileNumberText(v);
+        if (v != 0 && got != expected && ++differences <= 5) {
+            ADD_FAILURE() << expected << " written as " << got;
+        }
+    }
+    EXPECT_EQ(differences, 0);
 }
 
 TEST(FileForm, EveryFiniteTextReadsBackFinite) {

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MainWindowHarness.h"
 
 #include <QAction>
@@ -45,7 +46,7 @@ private:
         if (save) {
             fakes->dialogs.inputAnswers.push_back(name);
         }
-        window->cmdDoIt->click();
+        child<QPushButton>(window.get(), "cmdDoIt")->click();
     }
 
     QStringList filesHere() const {
@@ -103,11 +104,8 @@ private slots:
         QCOMPARE(results->UpperOuterFence, 17.0);
         QCOMPARE(QString::fromStdString(results->TablePath), inFolder("worked.dbf"));
         QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("VALUE"));
-        QCOMPARE(window->FieldColumn, 2);
-        QVERIFY(window->SaveAnswer);
-        QCOMPARE(window->ResultFileName, QStringLiteral("Median.csv"));
-        QVERIFY(window->mnuFileCreateJoin->isEnabled());
-        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuFileCreateJoin")->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
     }
 
     void fractionsAndLargeNumbersInFileForm() {
@@ -121,7 +119,7 @@ private slots:
     void valuesNearTheLargestDouble() {
         load("huge.dbf", numberTable({"1", "2", "1.7976931348623157e308", "3"}));
         doIt();
-        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
         QCOMPARE(results->SortedValues.back(), std::numeric_limits<double>::max());
         QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
                  QByteArray("Unsorted,Sorted\r\n1,1\r\n2,2\r\n"
@@ -166,8 +164,8 @@ private slots:
         QCOMPARE(fakes->dialogs.inputs.size(), size_t(0));
         QCOMPARE(fileBytes(inFolder("Median.csv")), QByteArray("earlier results\r\n"));
         QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
-        QVERIFY(window->mnuFileCreateJoin->isEnabled());
-        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuFileCreateJoin")->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
     }
 
     void cancellingTheNameWritesNothing() {
@@ -175,7 +173,7 @@ private slots:
         doIt(true, QString());
         QVERIFY(!QFile::exists(inFolder("Median.csv")));
         QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
-        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
     }
 
     void aSecondRunReplacesTheFiles() {
@@ -215,7 +213,7 @@ private slots:
         QVERIFY(error.text.startsWith("The file \"Median.csv\" could not be written in "));
         // The analysis itself is complete.
         QCOMPARE(results->Median, 3.0);
-        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
         QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
     }
 
@@ -274,7 +272,7 @@ private slots:
         }
         load("bad.dbf", numberTable(stored), field);
         if (field < 0) {
-            window->cmbFieldList->setCurrentIndex(-1);
+            child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(-1);
         }
         const QStringList filesBefore = filesHere();
         doIt(true, "Median.csv");
@@ -297,8 +295,8 @@ private slots:
         QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")), pairsBefore);
         QCOMPARE(fileBytes(inFolder("Median.csv")), medianBefore);
         QCOMPARE(filesHere(), filesBefore);
-        QVERIFY(window->mnuFileCreateJoin->isEnabled());
-        QVERIFY(window->mnuViewQuarvel->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuFileCreateJoin")->isEnabled());
+        QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
     }
 
     void doItBeforeTheListShowsANewTablesFields() {
@@ -313,9 +311,10 @@ private slots:
         second.records = {{"10115", "900", "7"}, {"10117", "800", "9"}, {"10119", "700", "4"}};
         writeTable(inFolder("second.dbf"), second);
         choose("second.dbf");
-        window->mnuFileOpen->trigger();
-        QCOMPARE(window->FieldListFilled, 0);
-        QCOMPARE(window->cmbFieldList->currentText(), QStringLiteral("POP"));
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        QVERIFY(!window->fieldListFilled());
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentText(),
+                 QStringLiteral("POP"));
         doIt();
 
         QCOMPARE(fakes->dialogs.messages.size(), std::size_t{1});
@@ -326,9 +325,10 @@ private slots:
         QCOMPARE(QString::fromStdString(results->TablePath), inFolder("first.dbf"));
         QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")), pairs);
         // The list now names the new table's fields, and the next press analyses what it shows.
-        QCOMPARE(window->FieldListFilled, 1);
-        QCOMPARE(window->cmbFieldList->itemText(0), QStringLiteral("ZIP"));
-        window->cmbFieldList->setCurrentIndex(2);
+        QVERIFY(window->fieldListFilled());
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->itemText(0),
+                 QStringLiteral("ZIP"));
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(2);
         doIt();
         QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("AREA"));
         QCOMPARE(results->SortedValues, std::vector<double>({4, 7, 9}));
@@ -337,8 +337,8 @@ private slots:
     void aRefusedFirstRunLeavesTheMenusDisabled() {
         load("bad.dbf", numberTable({"abc", "1", "2"}));
         doIt();
-        QVERIFY(!window->mnuFileCreateJoin->isEnabled());
-        QVERIFY(!window->mnuViewQuarvel->isEnabled());
+        QVERIFY(!child<QAction>(window.get(), "mnuFileCreateJoin")->isEnabled());
+        QVERIFY(!child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
         QCOMPARE(results->ValueCount, 0);
         QVERIFY(results->SortedValues.empty());
     }
@@ -389,9 +389,8 @@ private slots:
         const QString broken = QDir(other.path()).absolutePath() + "/bad.dbf";
         writeBytes(broken, QByteArray("not a table"));
         fakes->dialogs.openAnswers.push_back(OpenFileChoice{broken, "bad.dbf"});
-        window->mnuFileOpen->trigger();
-        QCOMPARE(window->txtInfile->text(), inFolder("t.dbf"));
-        QCOMPARE(window->TableFolder, folder());
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), inFolder("t.dbf"));
         doIt(true, "Median.csv");
         QVERIFY(QFile::exists(inFolder("Unsorted-Sorted.csv")));
         QVERIFY(QFile::exists(inFolder("Median.csv")));

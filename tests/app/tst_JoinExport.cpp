@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MainWindowHarness.h"
 #include "frmJoin.h"
 
@@ -42,8 +43,8 @@ private:
 
     void analyse() {
         fakes->dialogs.messageAnswers.push_back(MessageAnswer::No);
-        window->cmdDoIt->click();
-        QVERIFY(window->mnuFileCreateJoin->isEnabled());
+        child<QPushButton>(window.get(), "cmdDoIt")->click();
+        QVERIFY(child<QAction>(window.get(), "mnuFileCreateJoin")->isEnabled());
     }
 
     void openJoin() {
@@ -56,9 +57,9 @@ private:
     }
 
     void write(int relate, const QString& name) {
-        join->cmbJoinList->setCurrentIndex(relate);
+        child<QComboBox>(join, "cmbJoinList")->setCurrentIndex(relate);
         fakes->dialogs.inputAnswers.push_back(name);
-        join->cmdDotIt->click();
+        child<QPushButton>(join, "cmdDotIt")->click();
     }
 
 private slots:
@@ -74,28 +75,28 @@ private slots:
         openJoin();
         QCOMPARE(join->windowTitle(), QStringLiteral("Create Join-able file"));
         QCOMPARE(join->size(), QSize(272, 396));
-        QCOMPARE(join->Label1->text(),
+        QCOMPARE(child<QLabel>(join, "Label1")->text(),
                  QStringLiteral(
                      "Step 1: Select the field that will act as your relate field in ArcView."));
-        QCOMPARE(join->Label2->text(),
+        QCOMPARE(child<QLabel>(join, "Label2")->text(),
                  QStringLiteral("Step 2:  Quartiles and quarvel data will be stored as follows:"));
-        QCOMPARE(join->Label3->text(),
+        QCOMPARE(child<QLabel>(join, "Label3")->text(),
                  QStringLiteral(
                      "(i.e., if a data point falls into the region marked 1 in the graphic, "
                      "that data point will recieve a rank of 1 (stored in a field called rank)."));
-        QCOMPARE(join->Label1->geometry(), QRect(8, 16, 249, 25));
-        QCOMPARE(join->cmbJoinList->geometry(), QRect(32, 56, 185, 21));
-        QCOMPARE(join->Picture1->geometry(), QRect(8, 128, 249, 169));
-        QCOMPARE(join->Picture1->pixmap().size(), QSize(250, 167));
-        QCOMPARE(join->cmdDotIt->geometry(), QRect(8, 360, 129, 25));
-        QCOMPARE(join->cmdDotIt->text(), QStringLiteral("&Do It"));
-        QCOMPARE(join->cmdCancel->geometry(), QRect(144, 360, 121, 25));
-        QCOMPARE(join->cmdCancel->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(child<QLabel>(join, "Label1")->geometry(), QRect(8, 16, 249, 25));
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->geometry(), QRect(32, 56, 185, 21));
+        QCOMPARE(child<QLabel>(join, "Picture1")->geometry(), QRect(8, 128, 249, 169));
+        QCOMPARE(child<QLabel>(join, "Picture1")->pixmap().size(), QSize(250, 167));
+        QCOMPARE(child<QPushButton>(join, "cmdDotIt")->geometry(), QRect(8, 360, 129, 25));
+        QCOMPARE(child<QPushButton>(join, "cmdDotIt")->text(), QStringLiteral("&Do It"));
+        QCOMPARE(child<QPushButton>(join, "cmdCancel")->geometry(), QRect(144, 360, 121, 25));
+        QCOMPARE(child<QPushButton>(join, "cmdCancel")->text(), QStringLiteral("&Cancel"));
         // The relate list: the grid's field names, nothing chosen.
-        QCOMPARE(join->cmbJoinList->count(), 2);
-        QCOMPARE(join->cmbJoinList->itemText(0), QStringLiteral("AREA"));
-        QCOMPARE(join->cmbJoinList->itemText(1), QStringLiteral("POP"));
-        QCOMPARE(join->cmbJoinList->currentIndex(), -1);
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->count(), 2);
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->itemText(0), QStringLiteral("AREA"));
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->itemText(1), QStringLiteral("POP"));
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->currentIndex(), -1);
     }
 
     void workedExample() {
@@ -160,7 +161,7 @@ private slots:
         load("towns.dbf", tableSpec, 1);
         analyse();
         openJoin();
-        QCOMPARE(join->cmbJoinList->itemText(0), QStringLiteral("TOWN"));
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->itemText(0), QStringLiteral("TOWN"));
         write(0, "Join.txt");
         const QByteArray bytes = fileBytes(inFolder("Join.txt"));
         QVERIFY(bytes.contains("1,Z\xfcrich,421878,"));
@@ -172,7 +173,7 @@ private slots:
         load("worked.dbf", workedTable(), 1);
         analyse();
         openJoin();
-        join->cmdDotIt->click();
+        child<QPushButton>(join, "cmdDotIt")->click();
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         QCOMPARE(fakes->dialogs.messages.front().text,
                  QStringLiteral("A 'Relate' field must be chosen"));
@@ -191,11 +192,11 @@ private slots:
         bytes += "\x0d  \x1a";
         writeBytes(inFolder("none.dbf"), bytes);
         fakes->dialogs.openAnswers.push_back(OpenFileChoice{inFolder("none.dbf"), "none.dbf"});
-        window->mnuFileOpen->trigger();
-        QTRY_COMPARE(window->FieldListFilled, 1);
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        QTRY_VERIFY(window->fieldListFilled());
         openJoin();
-        QCOMPARE(join->cmbJoinList->count(), 0);
-        join->cmdDotIt->click();
+        QCOMPARE(child<QComboBox>(join, "cmbJoinList")->count(), 0);
+        child<QPushButton>(join, "cmdDotIt")->click();
         QCOMPARE(fakes->dialogs.messages.front().text,
                  QStringLiteral("A 'Relate' field must be chosen"));
     }
@@ -232,13 +233,13 @@ private slots:
         tableSpec.records = {{"1", "5"}, {"2", "6"}, {"3", "7"}};
         load("two.dbf", tableSpec, 0);
         analyse();
-        window->cmbFieldList->setCurrentIndex(1);
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(1);
         openJoin();
         write(0, "Join.txt");
         QVERIFY(fakes->dialogs.messages.front().text.startsWith("The last analysis was not made"));
         QVERIFY(!QFile::exists(inFolder("Join.txt")));
 
-        window->cmbFieldList->setCurrentIndex(-1);
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(-1);
         fakes->dialogs.messages.clear();
         write(0, "Join.txt");
         QVERIFY(fakes->dialogs.messages.front().text.startsWith("No field is selected"));

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakePlatform.h"
 #include "StartUp.h"
 #include "frmQuarvel.h"
@@ -12,6 +13,7 @@
 #include <QWindow>
 
 using namespace quarvel;
+using namespace quarvel::testing;
 using quarvel::testing::FakePlatform;
 
 namespace {
@@ -74,10 +76,10 @@ private slots:
         StartUp startUp(results, fakes.platform);
         startUp.run();
         frmQuarvel* main = startUp.mainWindow();
-        QVERIFY(!main->mnuFileCreateJoin->isEnabled());
-        QVERIFY(!main->mnuViewQuarvel->isEnabled());
-        QVERIFY(!main->cmdDoIt->isEnabled());
-        QVERIFY(main->check->isActive());
+        QVERIFY(!child<QAction>(main, "mnuFileCreateJoin")->isEnabled());
+        QVERIFY(!child<QAction>(main, "mnuViewQuarvel")->isEnabled());
+        QVERIFY(!child<QPushButton>(main, "cmdDoIt")->isEnabled());
+        QVERIFY(child<QTimer>(main, "check")->isActive());
     }
 
     void childWindowsAreTheRealOnes_data() {

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MainWindowHarness.h"
 
 #include <QComboBox>
@@ -25,8 +26,8 @@ private:
 
     QStringList listEntries() const {
         QStringList entries;
-        for (int i = 0; i < window->cmbFieldList->count(); ++i) {
-            entries << window->cmbFieldList->itemText(i);
+        for (int i = 0; i < child<QComboBox>(window.get(), "cmbFieldList")->count(); ++i) {
+            entries << child<QComboBox>(window.get(), "cmbFieldList")->itemText(i);
         }
         return entries;
     }
@@ -51,7 +52,7 @@ private slots:
 
     void firstOpenCancelledChangesNothing() {
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
-        window->cmdOpen->click();
+        child<QPushButton>(window.get(), "cmdOpen")->click();
         QCOMPARE(fakes->dialogs.openDialogs.size(), size_t(1));
         const OpenFileSettings& shown = fakes->dialogs.openDialogs.front();
         QCOMPARE(shown.filter, QStringLiteral("Dbase attribute table (.dbf)|*.dbf|"));
@@ -59,19 +60,20 @@ private slots:
         QCOMPARE(shown.flags, 4);
         // No remembered folder and no samples beside the program: the home folder.
         QCOMPARE(QDir(shown.initialFolder), QDir::home());
-        QCOMPARE(window->txtInfile->text(), QStringLiteral("no table selected"));
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(),
+                 QStringLiteral("no table selected"));
         QCOMPARE(statuses.count(), 0);
-        QVERIFY(window->gridModel() == nullptr);
+        QVERIFY(gridModel() == nullptr);
         QVERIFY(QDir(program->path()).entryList(QDir::Files).isEmpty());
         QTest::qWait(600);
-        QCOMPARE(window->FieldListFilled, 0);
-        QVERIFY(!window->Grid->isVisible());
-        QVERIFY(!window->cmdDoIt->isEnabled());
+        QVERIFY(!window->fieldListFilled());
+        QVERIFY(!child<QTableView>(window.get(), "Grid")->isVisible());
+        QVERIFY(!child<QPushButton>(window.get(), "cmdDoIt")->isEnabled());
     }
 
     void firstOpenStartsAmongTheSamples() {
         QVERIFY(QDir(program->path()).mkdir("samples"));
-        window->mnuFileOpen->trigger();
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
         QCOMPARE(QDir(fakes->dialogs.openDialogs.front().initialFolder),
                  QDir(program->filePath("samples")));
     }
@@ -79,11 +81,9 @@ private slots:
     void openLoadsTheChosenTable() {
         choose("places.dbf");
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
-        window->mnuFileOpen->trigger();
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
 
-        QCOMPARE(window->TableFolder, folder());
-        QCOMPARE(window->TableName, QStringLiteral("places"));
-        QCOMPARE(window->txtInfile->text(), folder() + "places.dbf");
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
         QCOMPARE(statuses.count(), 2);
         QCOMPARE(statuses.at(0).at(0).toString(), "Loading " + folder());
         QCOMPARE(statuses.at(1).at(0).toString(), QStringLiteral("Ready..."));
@@ -95,53 +95,57 @@ private slots:
         QCOMPARE(favourite.readAll(), QFile::encodeName(folder()) + "\r\n");
 
         // The grid as the rest of the program sees it.
-        QCOMPARE(window->gridRowCount(), 4);
-        QCOMPARE(window->gridColumnCount(), 4);
-        QCOMPARE(window->gridText(0, 1), QStringLiteral("NAME"));
-        QCOMPARE(window->gridText(0, 3), QStringLiteral("AREA"));
-        QCOMPARE(window->gridText(2, 2), QStringLiteral("231767"));
-        QCOMPARE(window->gridText(3, 3), QStringLiteral("2292.14"));
-        QCOMPARE(window->gridText(1, 0), QString());
-        QVERIFY(window->Grid->isColumnHidden(0));
-        QCOMPARE(window->Grid->model()->headerData(2, Qt::Horizontal).toString(), "POP");
+        QCOMPARE(gridRowCount(), 4);
+        QCOMPARE(gridColumnCount(), 4);
+        QCOMPARE(gridText(0, 1), QStringLiteral("NAME"));
+        QCOMPARE(gridText(0, 3), QStringLiteral("AREA"));
+        QCOMPARE(gridText(2, 2), QStringLiteral("231767"));
+        QCOMPARE(gridText(3, 3), QStringLiteral("2292.14"));
+        QCOMPARE(gridText(1, 0), QString());
+        QVERIFY(child<QTableView>(window.get(), "Grid")->isColumnHidden(0));
+        QCOMPARE(child<QTableView>(window.get(), "Grid")
+                     ->model()
+                     ->headerData(2, Qt::Horizontal)
+                     .toString(),
+                 "POP");
 
         // Within one tick the list is built and the first numeric field chosen.
-        QCOMPARE(window->FieldListFilled, 0);
-        QTRY_COMPARE(window->FieldListFilled, 1);
-        QVERIFY(window->Grid->isVisible());
-        QVERIFY(window->cmdDoIt->isEnabled());
-        QVERIFY(window->cmbFieldList->isVisible());
-        QVERIFY(window->Label3->isVisible());
+        QVERIFY(!window->fieldListFilled());
+        QTRY_VERIFY(window->fieldListFilled());
+        QVERIFY(child<QTableView>(window.get(), "Grid")->isVisible());
+        QVERIFY(child<QPushButton>(window.get(), "cmdDoIt")->isEnabled());
+        QVERIFY(child<QComboBox>(window.get(), "cmbFieldList")->isVisible());
+        QVERIFY(child<QLabel>(window.get(), "Label3")->isVisible());
         QCOMPARE(listEntries(), QStringList({"NAME", "POP", "AREA"}));
-        QCOMPARE(window->cmbFieldList->currentIndex(), 1);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 1);
     }
 
     void nextOpenStartsInTheFolderChosenLast() {
         choose("places.dbf");
-        window->mnuFileOpen->trigger();
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
         QDir::setCurrent(QDir::homePath());
-        window->mnuFileOpen->trigger();
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
         QCOMPARE(fakes->dialogs.openDialogs.size(), size_t(2));
         QCOMPARE(QDir(fakes->dialogs.openDialogs.back().initialFolder), QDir(folder()));
-        QCOMPARE(window->FavoriteFolder, folder());
     }
 
     void cancelAfterALoadLoadsTheSameTableAgain() {
         openChosen("places.dbf");
-        window->cmbFieldList->setCurrentIndex(2);
-        const DbfTableModel* first = window->gridModel();
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(2);
+        const DbfTableModel* first = gridModel();
         QFile::remove(program->filePath("favoritefolders.dat"));
 
         cancelNextDialog();
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
-        window->cmdOpen->click();
-        QVERIFY(window->gridModel() != first); // bound again
-        QCOMPARE(window->txtInfile->text(), folder() + "places.dbf");
+        child<QPushButton>(window.get(), "cmdOpen")->click();
+        QVERIFY(gridModel() != first); // bound again
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
         QCOMPARE(statuses.count(), 2);
         QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
-        QCOMPARE(window->FieldListFilled, 0);
-        QTRY_COMPARE(window->FieldListFilled, 1);
-        QCOMPARE(window->cmbFieldList->currentIndex(), 1); // a new preselection
+        QVERIFY(!window->fieldListFilled());
+        QTRY_VERIFY(window->fieldListFilled());
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(),
+                 1); // a new preselection
         // A cancelled dialog writes no favourite folder.
         QVERIFY(!QFile::exists(program->filePath("favoritefolders.dat")));
     }
@@ -149,20 +153,20 @@ private slots:
     void aSecondTableRebuildsTheListWithinOneTick() {
         openChosen("places.dbf");
         choose("stations.dbf");
-        window->mnuFileOpen->trigger();
-        QCOMPARE(window->FieldListFilled, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(window->FieldListFilled, 1, 700);
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        QVERIFY(!window->fieldListFilled());
+        QTRY_VERIFY_WITH_TIMEOUT(window->fieldListFilled(), 700);
         QCOMPARE(listEntries(), QStringList({"ID", "SITE", "ELEV"}));
-        QCOMPARE(window->cmbFieldList->currentIndex(), 2);
-        QCOMPARE(window->gridText(2, 3), QStringLiteral("2105.4"));
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 2);
+        QCOMPARE(gridText(2, 3), QStringLiteral("2105.4"));
     }
 
     void onceBuiltTheListStaysAsTheUserLeftIt() {
         openChosen("places.dbf");
-        window->cmbFieldList->setCurrentIndex(0);
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(0);
         QTest::qWait(1200);
-        QCOMPARE(window->cmbFieldList->currentIndex(), 0);
-        QCOMPARE(window->cmbFieldList->count(), 3);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 0);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->count(), 3);
     }
 
     void preselection_data() {
@@ -189,8 +193,8 @@ private slots:
         tableSpec.records = {record, {"1", "2", "3"}};
         writeTable(tables->filePath("pre.dbf"), tableSpec);
         openChosen("pre.dbf");
-        QCOMPARE(window->cmbFieldList->count(), 3);
-        QCOMPARE(window->cmbFieldList->currentIndex(), selected);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->count(), 3);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), selected);
     }
 
     void aTableWithoutRecords() {
@@ -198,18 +202,18 @@ private slots:
         tableSpec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
         writeTable(tables->filePath("empty.dbf"), tableSpec);
         openChosen("empty.dbf");
-        QCOMPARE(window->gridRowCount(), 1);
+        QCOMPARE(gridRowCount(), 1);
         QCOMPARE(listEntries(), QStringList({"NAME", "POP"}));
-        QCOMPARE(window->cmbFieldList->currentIndex(), -1);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), -1);
     }
 
     void aTableThatCannotBeOpened() {
         openChosen("places.dbf");
-        const DbfTableModel* before = window->gridModel();
+        const DbfTableModel* before = gridModel();
         writeBytes(tables->filePath("broken.dbf"),
                    QByteArray("not a table at all, not even close"));
         choose("broken.dbf");
-        window->mnuFileOpen->trigger();
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
 
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         const ShownMessage& shown = fakes->dialogs.messages.front();
@@ -218,14 +222,12 @@ private slots:
         QCOMPARE(shown.title, QStringLiteral("Data Connection Error"));
         QCOMPARE(shown.icon, MessageIcon::Critical);
         QCOMPARE(shown.buttons, MessageButtons::Ok);
-        QCOMPARE(window->ConnectAttempt, 2);
         // The previous table stays, and so do its list and the flag.
-        QCOMPARE(window->gridModel(), before);
-        QCOMPARE(window->gridText(1, 1), QStringLiteral("Alder"));
-        QCOMPARE(window->FieldListFilled, 1);
+        QCOMPARE(gridModel(), before);
+        QCOMPARE(gridText(1, 1), QStringLiteral("Alder"));
+        QVERIFY(window->fieldListFilled());
         // The path box, the folder and the dialog's choice follow the table still shown.
-        QCOMPARE(window->txtInfile->text(), folder() + "places.dbf");
-        QCOMPARE(window->TableFolder, folder());
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
         QCOMPARE(QDir(QDir::currentPath()), QDir(folder()));
         QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
         QTest::qWait(600);
@@ -233,33 +235,37 @@ private slots:
 
         // A cancelled dialog now loads the table shown once more.
         cancelNextDialog();
-        window->cmdOpen->click();
+        child<QPushButton>(window.get(), "cmdOpen")->click();
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
-        QCOMPARE(window->gridText(1, 1), QStringLiteral("Alder"));
+        QCOMPARE(gridText(1, 1), QStringLiteral("Alder"));
     }
 
     void aFirstTableThatCannotBeOpenedKeepsItsPath() {
         writeBytes(tables->filePath("broken.dbf"), QByteArray("not a table"));
         choose("broken.dbf");
-        window->mnuFileOpen->trigger();
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
-        QVERIFY(window->gridModel() == nullptr);
-        QCOMPARE(window->txtInfile->text(), folder() + "broken.dbf");
-        QCOMPARE(window->TableName, QString());
+        QVERIFY(gridModel() == nullptr);
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "broken.dbf");
     }
 
     void clickingAColumnPicksItsField() {
         openChosen("places.dbf");
-        QCOMPARE(window->cmbFieldList->currentIndex(), 1);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 1);
 
         // A header click.
-        emit window->Grid->horizontalHeader()->sectionClicked(3);
-        QCOMPARE(window->cmbFieldList->currentText(), QStringLiteral("AREA"));
+        emit child<QTableView>(window.get(), "Grid")->horizontalHeader()->sectionClicked(3);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentText(),
+                 QStringLiteral("AREA"));
 
         // A click on a data cell of the first field.
-        const QRect cell = window->Grid->visualRect(window->Grid->model()->index(1, 1));
-        QTest::mouseClick(window->Grid->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(window->cmbFieldList->currentText(), QStringLiteral("NAME"));
+        const QRect cell =
+            child<QTableView>(window.get(), "Grid")
+                ->visualRect(child<QTableView>(window.get(), "Grid")->model()->index(1, 1));
+        QTest::mouseClick(child<QTableView>(window.get(), "Grid")->viewport(), Qt::LeftButton, {},
+                          cell.center());
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentText(),
+                 QStringLiteral("NAME"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakePlatform.h"
 #include "frmQuarvel.h"
 
@@ -18,6 +19,7 @@
 #include <memory>
 
 using namespace quarvel;
+using namespace quarvel::testing;
 using quarvel::testing::FakePlatform;
 
 namespace {
@@ -72,10 +74,12 @@ private slots:
         // 8655 x 4200 twips: the area under the menu bar, status line included.
         const QWidget* client = window->centralWidget();
         QCOMPARE(client->width(), 577);
-        QCOMPARE(client->height() + window->StatusBar1->height(), 280);
-        QCOMPARE(window->StatusBar1->geometry().top() - client->geometry().top(), 255);
-        QCOMPARE(window->StatusBar1->width(), 577);
-        QCOMPARE(window->StatusBar1->height(), 25);
+        QCOMPARE(client->height() + child<QStatusBar>(window.get(), "StatusBar1")->height(), 280);
+        QCOMPARE(child<QStatusBar>(window.get(), "StatusBar1")->geometry().top() -
+                     client->geometry().top(),
+                 255);
+        QCOMPARE(child<QStatusBar>(window.get(), "StatusBar1")->width(), 577);
+        QCOMPARE(child<QStatusBar>(window.get(), "StatusBar1")->height(), 25);
     }
 
     void controls_data() {
@@ -140,18 +144,22 @@ private slots:
     }
 
     void controlsAreTheNamedMembers() {
-        QCOMPARE(window->findChild<QTableView*>("Grid"), window->Grid);
-        QCOMPARE(window->findChild<QComboBox*>("cmbFieldList"), window->cmbFieldList);
-        QCOMPARE(window->findChild<QPushButton*>("cmdDoIt"), window->cmdDoIt);
-        QCOMPARE(window->findChild<QStatusBar*>("StatusBar1"), window->StatusBar1);
-        QCOMPARE(window->findChild<QTimer*>("check"), window->check);
+        QCOMPARE(window->findChild<QTableView*>("Grid"), child<QTableView>(window.get(), "Grid"));
+        QCOMPARE(window->findChild<QComboBox*>("cmbFieldList"),
+                 child<QComboBox>(window.get(), "cmbFieldList"));
+        QCOMPARE(window->findChild<QPushButton*>("cmdDoIt"),
+                 child<QPushButton>(window.get(), "cmdDoIt"));
+        QCOMPARE(window->findChild<QStatusBar*>("StatusBar1"),
+                 child<QStatusBar>(window.get(), "StatusBar1"));
+        QCOMPARE(window->findChild<QTimer*>("check"), child<QTimer>(window.get(), "check"));
     }
 
     void pictures() {
         const QList<QSize> iconSizes = window->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(32, 32)));
-        QCOMPARE(window->cmdOpen->iconSize(), QSize(16, 16));
-        const QImage folder = window->cmdOpen->icon().pixmap(16, 16).toImage();
+        QCOMPARE(child<QPushButton>(window.get(), "cmdOpen")->iconSize(), QSize(16, 16));
+        const QImage folder =
+            child<QPushButton>(window.get(), "cmdOpen")->icon().pixmap(16, 16).toImage();
         QCOMPARE(folder.size(), QSize(16, 16));
         // Something is drawn, in more than one colour.
         QSet<QRgb> colours;
@@ -218,7 +226,7 @@ private slots:
         }
         QCOMPARE(titles, QStringList({"&File", "&View", "&Help"}));
         QStringList fileItems;
-        for (QAction* action : window->mnuFile->actions()) {
+        for (QAction* action : child<QMenu>(window.get(), "mnuFile")->actions()) {
             fileItems << action->objectName();
         }
         QCOMPARE(fileItems,
@@ -229,22 +237,25 @@ private slots:
         // At load the grid and the list are hidden and Do It is disabled: Tab goes straight
         // from the open button to Cancel.
         window->activateWindow();
-        window->cmdOpen->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), window->cmdOpen);
-        QTest::keyClick(window->cmdOpen, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), window->cmdCancel);
+        child<QPushButton>(window.get(), "cmdOpen")->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), child<QPushButton>(window.get(), "cmdOpen"));
+        QTest::keyClick(child<QPushButton>(window.get(), "cmdOpen"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(window.get(), "cmdCancel"));
     }
 
     void focusOrderOnceEverythingIsShown() {
-        window->Grid->show();
-        window->cmbFieldList->show();
-        window->cmdDoIt->setEnabled(true);
-        window->txtInfile->setEnabled(true);
+        child<QTableView>(window.get(), "Grid")->show();
+        child<QComboBox>(window.get(), "cmbFieldList")->show();
+        child<QPushButton>(window.get(), "cmdDoIt")->setEnabled(true);
+        child<QLineEdit>(window.get(), "txtInfile")->setEnabled(true);
         window->activateWindow();
-        window->txtInfile->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), window->txtInfile);
-        const QList<QWidget*> expected = {window->cmdOpen, window->Grid, window->cmbFieldList,
-                                          window->cmdDoIt, window->cmdCancel};
+        child<QLineEdit>(window.get(), "txtInfile")->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), child<QLineEdit>(window.get(), "txtInfile"));
+        const QList<QWidget*> expected = {child<QPushButton>(window.get(), "cmdOpen"),
+                                          child<QTableView>(window.get(), "Grid"),
+                                          child<QComboBox>(window.get(), "cmbFieldList"),
+                                          child<QPushButton>(window.get(), "cmdDoIt"),
+                                          child<QPushButton>(window.get(), "cmdCancel")};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -267,13 +278,13 @@ private slots:
         if (how == "escape") {
             QTest::keyClick(window.get(), Qt::Key_Escape);
         } else if (how == "cancel") {
-            QTest::mouseClick(window->cmdCancel, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(window.get(), "cmdCancel"), Qt::LeftButton);
         } else if (how == "alt-c") {
             QTest::keyClick(window.get(), Qt::Key_C, Qt::AltModifier);
         } else if (how == "exit") {
-            window->mnuFileExit->trigger();
+            child<QAction>(window.get(), "mnuFileExit")->trigger();
         } else if (how == "escape-child") {
-            window->mnuHelpAbout->trigger();
+            child<QAction>(window.get(), "mnuHelpAbout")->trigger();
             QVERIFY(children->instance(ChildWindow::About)->isVisible());
             window->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -284,8 +295,8 @@ private slots:
     }
 
     void doItIsNotTheEscapeButton() {
-        window->cmdDoIt->setEnabled(true);
-        QSignalSpy pressed(window->cmdDoIt, &QPushButton::clicked);
+        child<QPushButton>(window.get(), "cmdDoIt")->setEnabled(true);
+        QSignalSpy pressed(child<QPushButton>(window.get(), "cmdDoIt"), &QPushButton::clicked);
         QTest::keyClick(window.get(), Qt::Key_D, Qt::AltModifier);
         QTRY_COMPARE(pressed.count(), 1);
         QCOMPARE(fakes->ender.calls, 0);
@@ -337,8 +348,8 @@ private slots:
     }
 
     void closingTheMainWindowLeavesChildrenOpen() {
-        window->mnuViewQuarvel->setEnabled(true);
-        window->mnuViewQuarvel->trigger();
+        child<QAction>(window.get(), "mnuViewQuarvel")->setEnabled(true);
+        child<QAction>(window.get(), "mnuViewQuarvel")->trigger();
         QWidget* plot = children->instance(ChildWindow::View);
         QPointer<frmQuarvel> main = window.get();
         window->close();
@@ -372,9 +383,9 @@ private slots:
     }
 
     void pollTimerRunsFromLoad() {
-        QVERIFY(window->check->isActive());
-        QCOMPARE(window->check->interval(), 500);
-        QSignalSpy ticks(window->check, &QTimer::timeout);
+        QVERIFY(child<QTimer>(window.get(), "check")->isActive());
+        QCOMPARE(child<QTimer>(window.get(), "check")->interval(), 500);
+        QSignalSpy ticks(child<QTimer>(window.get(), "check"), &QTimer::timeout);
         QVERIFY(ticks.wait(1500));
     }
 
@@ -383,7 +394,8 @@ private slots:
         window->setStatusText("Sorting...");
         window->setStatusText("Ready...");
         QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
-        auto* shown = window->StatusBar1->findChild<QLabel*>("StatusBar1Text");
+        auto* shown =
+            child<QStatusBar>(window.get(), "StatusBar1")->findChild<QLabel*>("StatusBar1Text");
         QVERIFY(shown != nullptr);
         QCOMPARE(shown->text(), QStringLiteral("Ready..."));
     }

@@ -1,4 +1,5 @@
 #include "MainWindowHarness.h"
+#include "Controls.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -47,14 +48,30 @@ void MainWindowHarness::choose(const QString& title) {
 
 void MainWindowHarness::openChosen(const QString& title) {
     choose(title);
-    window->mnuFileOpen->trigger();
-    QTRY_COMPARE(window->FieldListFilled, 1);
+    child<QAction>(window.get(), "mnuFileOpen")->trigger();
+    QTRY_VERIFY(window->fieldListFilled());
 }
 
 void MainWindowHarness::load(const QString& title, const TableSpec& tableSpec, int field) {
     writeTable(inFolder(title), tableSpec);
     openChosen(title);
-    window->cmbFieldList->setCurrentIndex(field);
+    child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(field);
+}
+
+DbfTableModel* MainWindowHarness::gridModel() const {
+    return window->findChild<DbfTableModel*>(QStringLiteral("Data1"));
+}
+
+int MainWindowHarness::gridRowCount() const {
+    return gridModel() != nullptr ? gridModel()->gridRowCount() : 1;
+}
+
+int MainWindowHarness::gridColumnCount() const {
+    return gridModel() != nullptr ? gridModel()->gridColumnCount() : 1;
+}
+
+QString MainWindowHarness::gridText(int row, int column) const {
+    return gridModel() != nullptr ? gridModel()->gridText(row, column) : QString();
 }
 
 } // namespace quarvel::testing

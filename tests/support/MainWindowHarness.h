@@ -2,6 +2,8 @@
 
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
+#include "Controls.h"
+#include "DbfTableModel.h"
 #include "FakePlatform.h"
 #include "TestTables.h"
 #include "frmQuarvel.h"
@@ -42,6 +44,13 @@ protected:
 
     /** Writes the table, opens it and selects the field at this index of the list. */
     void load(const QString& title, const TableSpec& tableSpec, int field = 1);
+
+    /** The grid's model, nullptr before a table has been loaded. */
+    DbfTableModel* gridModel() const;
+    /** The grid as a whole: row 0 the field names, column 0 empty; 1 x 1 with no table. */
+    int gridRowCount() const;
+    int gridColumnCount() const;
+    QString gridText(int row, int column) const;
 
 private:
     QString savedCurrent;

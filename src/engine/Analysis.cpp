@@ -1,0 +1,260 @@
+#include "Analysis.h"
+
+#include "AnalysisFiles.h"
+#include "FieldValues.h"
+#include "LocaleNumbers.h"
+#include "LongSorts.h"
+#include "NumberText.h"
+#include "QuartileRule.h"
+#include "SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+
+namespace quarvel {
+namespace {
+
+const QString kUnsortedFile = QStringLiteral("Unsorted.tmp");
+const QString kSortedFile = QStringLiteral("Sorted.tmp");
+const QString kTryAnotherField = QStringLiteral("Choose a numeric field and try again.");
+const QString kTryAnotherTable = QStringLiteral("Choose another table and try again.");
+
+AnalysisOutcome refusal(const QString& message, const QString& statusText,
+                        AnalysisOutcome::Status status = AnalysisOutcome::Status::Refused) {
+    AnalysisOutcome outcome;
+    outcome.status = status;
+    outcome.message = message;
+    outcome.statusText = statusText;
+    return outcome;
+}
+
+AnalysisOutcome stopped() {
+    return refusal(QString(), QStringLiteral("Stopped; nothing was changed."),
+                   AnalysisOutcome::Status::Stopped);
+}
+
+// The intermediate files are removed by the analysis itself, so they need no safe
+// replacement: a plain file written in blocks will do.
+class PlainFile {
+public:
+    explicit PlainFile(const QString& path) : file_(path) {}
+    bool open() {
+        return file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    }
+    bool append(std::string_view bytes) {
+        buffer_.append(bytes);
+        return buffer_.size() < (std::size_t(1) << 20) || write();
+    }
+    bool close() {
+        const bool ok = write() && file_.flush();
+        file_.close();
+        return ok && file_.error() == QFileDevice::NoError;
+    }
+    QString error() const { return file_.errorString(); }
+
+private:
+    bool write() {
+        const auto size = static_cast<qint64>(buffer_.size());
+        const bool ok = file_.write(buffer_.data(), size) == size;
+        buffer_.clear();
+        return ok;
+    }
+    QFile file_;
+    std::string buffer_;
+};
+
+// Writes the two intermediate files and the pairs file in one pass over the values, each
+// value formatted once: the pairs file holds exactly the texts the intermediate files hold.
+bool writeValueFiles(const QDir& folder, const std::vector<double>& unsorted,
+                     const std::vector<double>& sorted, Progress* progress, QString& message) {
+    const QString unsortedPath = folder.filePath(kUnsortedFile);
+    const QString sortedPath = folder.filePath(kSortedFile);
+    const QString pairsPath = folder.filePath(kPairsFileName);
+    QFile::remove(unsortedPath);
+    QFile::remove(sortedPath);
+    const auto removeIntermediates = [&] {
+        QFile::remove(unsortedPath);
+        QFile::remove(sortedPath);
+    };
+
+    PlainFile unsortedFile(unsortedPath);
+    PlainFile sortedFile(sortedPath);
+    SafeFile pairsFile(pairsPath);
+    const auto fail = [&](const QString& path, const QString& reason) {
+        pairsFile.cancel();
+        removeIntermediates();
+        message = CannotWriteMessage(path, reason);
+        return false;
+    };
+    if (!unsortedFile.open()) {
+        return fail(unsortedPath, unsortedFile.error());
+    }
+    if (!sortedFile.open()) {
+        return fail(sortedPath, sortedFile.error());
+    }
+    if (!pairsFile.open()) {
+        return fail(pairsPath, pairsFile.error());
+    }
+    std::string header("Unsorted,Sorted");
+    header += kLineEnd;
+    pairsFile.append(header);
+
+    std::string u;
+    std::string s;
+    std::string line;
+    const std::size_t count = sorted.size();
+    constexpr std::size_t kReportEvery = std::size_t(1) << 16;
+    for (std::size_t k = 0; k < count; ++k) {
+        u.clear();
+        s.clear();
+        AppendFileNumberText(u, unsorted[k]);
+        AppendFileNumberText(s, sorted[k]);
+        line.assign(u).append(1, ',').append(s).append(kLineEnd);
+        u.append(kLineEnd);
+        s.append(kLineEnd);
+        if (!unsortedFile.append(u)) {
+            return fail(unsortedPath, unsortedFile.error());
+        }
+        if (!sortedFile.append(s)) {
+            return fail(sortedPath, sortedFile.error());
+        }
+        if (!pairsFile.append(line)) {
+            return fail(pairsPath, pairsFile.error());
+        }
+        if (progress != nullptr && (k + 1) % kReportEvery == 0) {
+            progress->fraction(0.6 + 0.35 * static_cast<double>(k + 1) / count);
+        }
+    }
+    if (!unsortedFile.close()) {
+        return fail(unsortedPath, unsortedFile.error());
+    }
+    if (!sortedFile.close()) {
+        return fail(sortedPath, sortedFile.error());
+    }
+    if (progress != nullptr && progress->stopRequested()) {
+        pairsFile.cancel();
+        removeIntermediates();
+        return false;
+    }
+    if (!pairsFile.commit()) {
+        return fail(pairsPath, pairsFile.error());
+    }
+    removeIntermediates();
+    return true;
+}
+
+} // namespace
+
+AnalysisOutcome NoFieldRefusal() {
+    return refusal(QStringLiteral("No field is selected.\r\nChoose the field to analyze in the "
+                                  "list, then press Do It again."),
+                   QStringLiteral("Choose a field and try again."));
+}
+
+AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& folder,
+                            Progress* progress, const QLocale& locale) {
+    const auto report = [progress](const QString& text, double done) {
+        if (progress != nullptr) {
+            progress->stage(text);
+            progress->fraction(done);
+        }
+    };
+    const auto stopRequested = [progress] {
+        return progress != nullptr && progress->stopRequested();
+    };
+
+    report(stage::kVerifying, 0);
+    if (field < 0 || field >= table.fieldCount()) {
+        return NoFieldRefusal();
+    }
+    const int count = table.recordCount();
+    if (count < 1) {
+        return refusal(QStringLiteral("The table has no records, so there is nothing to "
+                                      "analyze.\r\nChoose another table."),
+                       kTryAnotherTable);
+    }
+    const QString first = table.cellText(0, field);
+    if (first.isEmpty() || first.front() < QLatin1Char('0') || first.front() > QLatin1Char('9')) {
+        return refusal(QStringLiteral("This field is not numeric"), kTryAnotherField);
+    }
+    if (count < 3) {
+        return refusal(QStringLiteral("The median and quartiles need at least three records; "
+                                      "this table has %1.\r\nChoose a table with more records.")
+                           .arg(count),
+                       kTryAnotherTable);
+    }
+    if (stopRequested()) {
+        return stopped();
+    }
+
+    report(stage::kLoading, 0.05);
+    FieldValues read = ReadFieldValues(table, field, locale, [progress](double done) {
+        if (progress != nullptr) {
+            progress->fraction(0.05 + 0.35 * done);
+        }
+    });
+    if (read.problem) {
+        return refusal(read.problem->describe() +
+                           QStringLiteral(".\r\nCorrect the table or choose another field."),
+                       kTryAnotherField);
+    }
+    if (stopRequested()) {
+        return stopped();
+    }
+
+    report(stage::kSorting, 0.4);
+    std::vector<double> sorted = read.values;
+    SortDoubles(sorted);
+    if (stopRequested()) {
+        return stopped();
+    }
+    report(stage::kSortComplete, 0.6);
+    const QDir dir(folder);
+    QString message;
+    if (!writeValueFiles(dir, read.values, sorted, progress, message)) {
+        if (message.isEmpty()) {
+            return stopped();
+        }
+        return refusal(message, QStringLiteral("Nothing was changed."),
+                       AnalysisOutcome::Status::Failed);
+    }
+
+    report(stage::kFinding, 0.95);
+    AnalysisOutcome outcome;
+    outcome.status = AnalysisOutcome::Status::Completed;
+    AnalysisResults& results = outcome.results;
+    results.ValueCount = count;
+    results.ValuesDigest = ValuesDigest(sorted);
+    results.SortedValues = std::move(sorted);
+    ApplyQuartileRule(results);
+    results.TablePath = QFileInfo(table.path()).absoluteFilePath().toStdString();
+    results.FieldName = table.fieldName(field).toStdString();
+    outcome.pairsFile = dir.filePath(kPairsFileName);
+    if (progress != nullptr) {
+        progress->fraction(1);
+    }
+    return outcome;
+}
+
+QString ResultMessage(const AnalysisResults& results, const QLocale& locale) {
+    return QStringLiteral("Calculations complete: \r\n"
+                          "    1st Quartile = %1\r\n"
+                          "    Median       = %2\r\n"
+                          "    3rd Quartile = %3")
+        .arg(MessageNumberText(results.FirstQuartile, locale),
+             MessageNumberText(results.Median, locale),
+             MessageNumberText(results.ThirdQuartile, locale));
+}
+
+QString OutputPath(const QString& folder, const QString& name) {
+    return QDir(folder).filePath(name);
+}
+
+bool WriteResultsFile(const AnalysisResults& results, const QString& path, QString& error) {
+    return SaveWholeFile(path, ResultsFileText(results), error);
+}
+
+} // namespace quarvel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "AnalysisResults.h"
+#include "DbfTable.h"
+#include "Progress.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace quarvel {
+
+/** The status texts of the analysis's stages, in the order they come. */
+namespace stage {
+inline const QString kVerifying = QStringLiteral("Verifying data...");
+inline const QString kLoading = QStringLiteral("Loading data for processing...please wait.");
+inline const QString kSorting = QStringLiteral("Sorting...");
+inline const QString kSortComplete = QStringLiteral("Sort complete...");
+inline const QString kFinding = QStringLiteral("Finding Median and Quartiles...");
+} // namespace stage
+
+/** The names of the files an analysis writes beside the table (or where it is told). */
+inline const QString kPairsFileName = QStringLiteral("Unsorted-Sorted.csv");
+inline const QString kResultsFileName = QStringLiteral("Median.csv");
+
+/** How an analysis ended. */
+struct AnalysisOutcome {
+    enum class Status { Completed, Refused, Failed, Stopped };
+
+    Status status = Status::Refused;
+    /** Why it was refused or failed, in the words of the message box titled "Error!". */
+    QString message;
+    /** What the status line says after a refusal or failure. */
+    QString statusText;
+    /** The results of a completed analysis (table path and field name included). */
+    AnalysisResults results;
+    /** The pairs file a completed analysis wrote. */
+    QString pairsFile;
+
+    bool completed() const { return status == Status::Completed; }
+};
+
+/**
+ * The analysis of one field of a table: every check that can refuse it comes first (a field
+ * chosen, records, the first record starting with a digit, three records or more, every
+ * cell a number), then the values are sorted, "Unsorted-Sorted.csv" is written into folder
+ * (its intermediate files too, removed again) and the quartile rule is applied. A refused,
+ * failed or stopped analysis leaves every file in folder as it was. Progress hears the
+ * stage texts and the fraction done, and may stop the work between stages.
+ */
+AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& folder,
+                            Progress* progress = nullptr, const QLocale& locale = QLocale());
+
+/** The refusal of an analysis asked for without a field (or without a table). */
+AnalysisOutcome NoFieldRefusal();
+
+/** "Calculations complete: " and the three lines of the quartiles, numbers in the locale. */
+QString ResultMessage(const AnalysisResults& results, const QLocale& locale = QLocale());
+
+/**
+ * Where a file named by the user goes: a bare name into folder, a name with a folder part
+ * where it says (relative to folder).
+ */
+QString OutputPath(const QString& folder, const QString& name);
+
+/** Writes the results file (header and the three numbers); false with the reason. */
+bool WriteResultsFile(const AnalysisResults& results, const QString& path, QString& error);
+
+} // namespace quarvel

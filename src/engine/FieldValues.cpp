@@ -1,0 +1,93 @@
+#include "FieldValues.h"
+
+#include "AnalysisFiles.h"
+#include "LocaleNumbers.h"
+#include "NumberText.h"
+
+#include <cstring>
+
+namespace quarvel {
+
+QString CellProblem::describe() const {
+    const QString what = text.trimmed().isEmpty()
+                             ? QStringLiteral("is empty")
+                             : QStringLiteral("holds \"%1\", which is not a number").arg(text);
+    return QStringLiteral("Record %1 of the field %2 %3").arg(record).arg(field, what);
+}
+
+FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& locale,
+                            const std::function<void(double)>& onFraction) {
+    FieldValues read;
+    const int count = table.recordCount();
+    read.values.resize(static_cast<std::size_t>(count));
+    // Numbers are stored as plain ASCII and read straight from the record; dates are shown
+    // as YYYY-MM-DD, so they, and any text that is not plain, take the grid's text.
+    const bool storedIsShown = table.fieldLayout(field).type != 'D';
+    constexpr int kReportEvery = 1 << 16;
+    for (int record = 0; record < count; ++record) {
+        std::optional<double> value;
+        if (storedIsShown) {
+            value = ParsePlainNumber(table.storedBytes(record, field));
+        }
+        if (!value) {
+            value = CellValue(table, record, field, locale);
+        }
+        if (!value) {
+            read.values.clear();
+            read.problem =
+                CellProblem{record + 1, table.fieldName(field), table.cellText(record, field)};
+            return read;
+        }
+        read.values[static_cast<std::size_t>(record)] = *value;
+        if (onFraction && (record + 1) % kReportEvery == 0) {
+            onFraction(static_cast<double>(record + 1) / count);
+        }
+    }
+    return read;
+}
+
+int PreselectedField(const DbfTable& table) {
+    for (int field = 0; field < table.fieldCount(); ++field) {
+        const QString text =
+            table.recordCount() > 0 ? table.cellText(0, field) : table.fieldName(field);
+        if (NumericPrefixValue(text.toStdString()) != 0 || text == QLatin1String("0")) {
+            return field;
+        }
+    }
+    return -1;
+}
+
+int FieldIndex(const DbfTable& table, const QString& name) {
+    for (int field = 0; field < table.fieldCount(); ++field) {
+        if (table.fieldName(field) == name) {
+            return field;
+        }
+    }
+    for (int field = 0; field < table.fieldCount(); ++field) {
+        if (table.fieldName(field).compare(name, Qt::CaseInsensitive) == 0) {
+            return field;
+        }
+    }
+    return -1;
+}
+
+std::uint64_t ValueDigestPart(double value) {
+    const double v = value == 0 ? 0.0 : value;
+    std::uint64_t x = 0;
+    std::memcpy(&x, &v, sizeof x);
+    // SplitMix64's finaliser: every bit of the value moves every bit of the result.
+    x += 0x9e3779b97f4a7c15ULL;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
+std::uint64_t ValuesDigest(std::span<const double> values) {
+    std::uint64_t sum = 0;
+    for (double v : values) {
+        sum += ValueDigestPart(v);
+    }
+    return sum;
+}
+
+} // namespace quarvel

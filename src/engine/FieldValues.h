@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DbfTable.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace quarvel {
+
+/** The first record of a field whose cell does not hold a number. */
+struct CellProblem {
+    int record = 0; ///< counting from 1, in table order
+    QString field;
+    QString text; ///< the cell as the grid shows it
+
+    /** "Record 3 of the field POP is empty" or "... holds "n/a", which is not a number". */
+    QString describe() const;
+};
+
+/** A field read as numbers: every record's value, or the first that is not one. */
+struct FieldValues {
+    std::vector<double> values;
+    std::optional<CellProblem> problem;
+};
+
+/**
+ * Reads one field of every record with the cell-value conversion (CellValue), which the
+ * analysis and the join file share. onFraction, when given, hears how far the reading is.
+ */
+FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& locale = QLocale(),
+                            const std::function<void(double)>& onFraction = {});
+
+/**
+ * The field a new table's field list selects at first: the first whose first record starts
+ * with a number (a table without records is judged by its field names). -1 when none does.
+ */
+int PreselectedField(const DbfTable& table);
+
+/** The index of the field of this name (exact letters first, then any letter case), or -1. */
+int FieldIndex(const DbfTable& table, const QString& name);
+
+/**
+ * A digest of the values as a collection, whatever their order (zero and negative zero count
+ * as one value). Two collections that differ give different digests but with a chance of
+ * 2^-64; the join file uses it to see that a table still holds the values analysed.
+ */
+std::uint64_t ValuesDigest(std::span<const double> values);
+
+/** One value's part of ValuesDigest, for digests built while reading. */
+std::uint64_t ValueDigestPart(double value);
+
+} // namespace quarvel
