@@ -26,12 +26,13 @@ AnalysisResults resultsWith(std::vector<double> sorted, double q1, double median
     return r;
 }
 
-// The chart's worked example: S1 10, SN 100, quartiles 30 / 50 / 70, fences -30, 130, -90, 190.
+// The chart's worked example: lowest 10, highest 100, quartiles 30 / 50 / 70, fences -30, 130, -90,
+// 190.
 AnalysisResults workedBasic() {
     return resultsWith({10, 30, 50, 70, 100}, 30, 50, 70, -30, 130, -90, 190);
 }
 
-// The detailed view's worked example: S1 1, SN 40, fences 4, 20, -2, 26.
+// The detailed view's worked example: lowest 1, highest 40, fences 4, 20, -2, 26.
 AnalysisResults workedDetailed() {
     return resultsWith({1, 4, 5, 12, 20, 25, 26, 40}, 10, 12, 14, 4, 20, -2, 26);
 }
@@ -62,11 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"WorkedDetailed", 1, 40, -2, 26, 3, 47, 0.029375},
         // Fences equal to the extremes widen nothing.
         ScaleCase{"FencesAtTheExtremes", 10, 100, 10, 100, 0, 92, 92.0 / 1600},
-        // |S1| with ties to even.
+        // A negative lowest value shifts by its magnitude, rounded with ties to even.
         ScaleCase{"NegativeHalfToEvenDown", -2.5, 10, -2.5, 10, 2, 15 + 2, 17.0 / 1600},
         ScaleCase{"NegativeHalfToEvenUp", -3.5, 10, -3.5, 10, 4, 16 + 4, 20.0 / 1600},
         ScaleCase{"SmallNegative", -0.4, 10, -0.4, 10, 0, 13, 13.0 / 1600},
-        // The lower widening replaces the offset of a negative S1 and counts twice.
+        // The lower widening replaces the offset of a negative lowest value and counts twice.
         ScaleCase{"DroppedOffset", -4, 20, -16, 26, 12, 56, 0.035},
         ScaleCase{"AllEqual", 5, 5, 5, 5, 0, 2, 0.00125},
         // Beyond 2^53 a double cannot hold v + 1; the span still counts two units.
