@@ -50,8 +50,7 @@ public:
     /** Encodes a text into the table's code page, for files that must match it byte for byte. */
     QByteArray encode(const QString& text) const;
 
-    /** Records the header claims, and records marked deleted that are not shown. */
-    std::uint32_t declaredRecordCount() const { return layout_.declaredRecords; }
+    /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }
 
 private:
