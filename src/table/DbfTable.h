@@ -14,8 +14,8 @@
 namespace quarvel {
 
 /**
- * A dBASE table held in memory: the file is read once, its header checked and opened with
- * shapelib, and each cell is cut out of the record and decoded only when someone asks for
+ * A dBASE table held in memory: the file is read once, its header checked against the
+ * file's size, and each cell is cut out of the record and decoded only when someone asks for
  * it. Records marked deleted are left out; record numbers here count the others from 0.
  *
  * Cell texts: character fields without their padding blanks; numbers as stored without
