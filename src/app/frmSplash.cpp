@@ -2,13 +2,11 @@
 
 #include "Artwork.h"
 #include "Twips.h"
-#include "Version.h"
+#include "WindowSetup.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 
 namespace quarvel {
 namespace {
@@ -96,13 +94,6 @@ QString frmSplash::legalNotice() {
     return QStringLiteral("\u00a9 2026 The Quarvel Project");
 }
 
-QString frmSplash::versionText() {
-    return QStringLiteral("Version %1.%2.%3")
-        .arg(kVersionMajor)
-        .arg(kVersionMinor)
-        .arg(kVersionRevision);
-}
-
 void frmSplash::Form_Load() {
     imgLogo->setPixmap(drawLogo(imgLogo->width()));
     lblVersion->setText(versionText());
@@ -118,10 +109,7 @@ void frmSplash::Form_Load() {
         sizeToText(label, besideLogo);
     }
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    centreOnScreen(*this);
 }
 
 void frmSplash::keyPressEvent(QKeyEvent* event) {

@@ -28,8 +28,6 @@ public:
     static QString companyName();
     static QString fileDescription();
     static QString legalNotice();
-    /** "Version " and the build's major, minor and revision numbers, without leading zeros. */
-    static QString versionText();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,10 +1,10 @@
 #include "HelpWindow.h"
 
-#include <QGuiApplication>
+#include "WindowSetup.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
@@ -142,9 +142,7 @@ bool HelpWindow::openFile(const QString& fileName) {
     fillContents();
     browser->clearHistory();
     showPage(archive_.startPage());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
     return true;
 }
 

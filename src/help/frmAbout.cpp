@@ -1,19 +1,15 @@
 #include "frmAbout.h"
 
 #include "Twips.h"
-
-#include "Version.h"
+#include "WindowSetup.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
-#include <QShortcut>
 
 namespace quarvel {
 namespace {
@@ -89,15 +85,13 @@ frmAbout::frmAbout(Platform& platform, QWidget* parent)
       platform_(platform) {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(clientSize());
-    QFont dialogFont(QStringLiteral("Arial"));
-    dialogFont.setPointSizeF(8.25);
-    setFont(dialogFont);
+    setFont(dialogFont());
 
     picIcon = placed<QLabel>(this, "picIcon", twipsRect(240, 240, 540, 540));
     picIcon->setAlignment(Qt::AlignCenter);
 
     lblTitle = placed<QLabel>(this, "lblTitle", twipsRect(1050, 240, 4440, 480));
-    QFont titleFont = dialogFont;
+    QFont titleFont = dialogFont();
     titleFont.setPointSizeF(13.5);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
@@ -122,10 +116,7 @@ frmAbout::frmAbout(Platform& platform, QWidget* parent)
     cmdOK->setAutoDefault(true);
     cmdOK->setDefault(true);
     cmdSysInfo->setAutoDefault(true);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setObjectName(QStringLiteral("escapeShortcut"));
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, cmdOK, &QPushButton::click);
+    addEscapeShortcut(*this, cmdOK);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
     setTabOrder(cmdOK, cmdSysInfo);
@@ -141,16 +132,11 @@ void frmAbout::Form_Load() {
     picIcon->setPixmap(icon);
     setWindowIcon(QIcon(icon));
     lblTitle->setText(kApplicationTitle);
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3")
-                            .arg(kVersionMajor)
-                            .arg(kVersionMinor)
-                            .arg(kVersionRevision));
+    lblVersion->setText(versionText());
     lblDescription->setText(descriptionText());
     lblDisclaimer->setText(QStringLiteral("Warning: Beta version."));
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centreOnScreen(*this);
     cmdOK->setFocus();
 }
 

@@ -23,8 +23,10 @@ double RoundToEven(double value) {
 PlotFields HorizontalScale(double s1, double sn, double lowerOuterFence, double upperOuterFence) {
     PlotFields f;
     f.PlotOffset = s1 < 0 ? RoundToEven(std::fabs(s1)) : 0;
-    // Int(SN + 1) - Int(S1 - 1), taken as Int(SN) - Int(S1) + 2: the same number, but one
-    // that beyond 2^53 (where v + 1 rounds back to v) does not shrink to zero.
+    // The span counts the whole units from one below the lowest value's integer part to one
+    // above the highest's. It is computed as floor(max) - floor(min) + 2 rather than by adding
+    // and subtracting one before flooring, because beyond 2^53 adding one to a value rounds
+    // back to it and the span of equal values would shrink to zero.
     f.PlotSpan = RoundToEven(std::floor(sn) - std::floor(s1) + 2);
     if (lowerOuterFence < s1) {
         f.PlotExtension = RoundToEven(std::floor(s1) - std::floor(lowerOuterFence));

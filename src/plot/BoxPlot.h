@@ -9,9 +9,8 @@
 namespace quarvel {
 
 /**
- * The horizontal scale of a drawing. The description of the chart holds these as 32-bit
- * integers; here they are doubles holding whole numbers, so that data lying far from zero
- * widen the scale instead of overflowing it.
+ * The horizontal scale of a drawing. The fields hold whole numbers, but as doubles rather
+ * than integers, so that data lying far from zero widen the scale instead of overflowing it.
  */
 struct PlotFields {
     double PlotOffset = 0;    ///< added to every value before scaling
@@ -33,9 +32,9 @@ double RoundToEven(double value);
 /** The scale for the smallest value s1, the largest sn and the two outer fences. */
 PlotFields HorizontalScale(double s1, double sn, double lowerOuterFence, double upperOuterFence);
 
-/** P(v): the exact position of a value. */
+/** The plot position of a value itself. */
 double ExactPosition(const PlotFields& fields, double value);
-/** F(v): the position of the value's integer part (the largest integer not above it). */
+/** The plot position of a value's integer part (the largest integer not above it). */
 double FlooredPosition(const PlotFields& fields, double value);
 
 /** The colour of a value's fence class; a value on a fence counts with the class beyond it. */

@@ -15,13 +15,6 @@ void DisplayList::add(Kind kind, double x1, double y1, double x2, double y2, int
     operations_.push_back(operation);
 }
 
-void DisplayList::reset() {
-    operations_.clear();
-    texts_.clear();
-    color_ = Rgb{};
-    style_ = LineStyle::Solid;
-}
-
 void DisplayList::clear() {
     // Nothing drawn before a clear can be seen again, so it need not be kept.
     operations_.clear();

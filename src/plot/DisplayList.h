@@ -40,9 +40,6 @@ public:
     const std::vector<std::string>& texts() const { return texts_; }
     bool empty() const { return operations_.empty(); }
 
-    /** Forgets everything recorded, as a window does that has drawn nothing yet. */
-    void reset();
-
     /** Draws the recording onto another canvas, in the same order and colours. */
     void replay(Canvas& target) const;
 

@@ -1,10 +1,9 @@
 #include "frmView.h"
 
 #include "Twips.h"
+#include "WindowSetup.h"
 
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 namespace quarvel {
@@ -49,14 +48,9 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
         auto* enter = new QShortcut(QKeySequence(key), this);
         connect(enter, &QShortcut::activated, cmdBasic, &QPushButton::click);
     }
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
+    addEscapeShortcut(*this, cmdCancel);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void frmView::cmdBasic_Click() {

@@ -39,7 +39,6 @@ std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t s
         return std::nullopt;
     }
     DbfLayout layout;
-    layout.version = data[0];
     layout.declaredRecords = readU32(data + 4);
     layout.headerLength = static_cast<int>(readU16(data + 8));
     layout.recordLength = static_cast<int>(readU16(data + 10));

@@ -21,7 +21,6 @@ struct DbfFieldLayout {
 
 /** The layout of a dBASE table, checked against the size of the file that holds it. */
 struct DbfLayout {
-    std::uint8_t version = 0;
     std::uint8_t languageDriver = 0;
     std::uint32_t declaredRecords = 0; ///< what the header claims
     std::size_t readableRecords = 0;   ///< what the file really holds

@@ -6,143 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <shapefil.h>
-
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace quarvel {
 namespace {
-
-// ---------------------------------------------------------------------------------------
-// shapelib reads through hooks. Ours serve the file from memory (so it is read from disk
-// once, under the exact name the user chose) and collect error messages instead of
-// printing them.
-
-struct MemoryFile {
-    const char* data;
-    SAOffset size;
-    SAOffset position;
-};
-
-struct OpenContext {
-    const QByteArray* table = nullptr;
-    const QByteArray* cpg = nullptr; // nullptr when there is no .cpg beside the table
-    std::vector<std::string> errors;
-};
-
-thread_local OpenContext* currentOpen = nullptr;
-
-bool hasExtension(std::string_view name, std::string_view extension) {
-    if (name.size() < extension.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - extension.size());
-    return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == b;
-    });
-}
-
-SAFile memoryOpen(const char* name, const char* access) {
-    if (currentOpen == nullptr || std::strchr(access, 'w') != nullptr ||
-        std::strchr(access, '+') != nullptr) {
-        return nullptr;
-    }
-    const QByteArray* content = nullptr;
-    if (hasExtension(name, ".dbf")) {
-        content = currentOpen->table;
-    } else if (hasExtension(name, ".cpg")) {
-        content = currentOpen->cpg;
-    }
-    if (content == nullptr) {
-        return nullptr;
-    }
-    auto* file = new MemoryFile{content->constData(), static_cast<SAOffset>(content->size()), 0};
-    return reinterpret_cast<SAFile>(file);
-}
-
-MemoryFile* asMemory(SAFile file) {
-    return reinterpret_cast<MemoryFile*>(file);
-}
-
-SAOffset memoryRead(void* buffer, SAOffset size, SAOffset count, SAFile handle) {
-    MemoryFile* file = asMemory(handle);
-    if (size == 0 || file->position >= file->size) {
-        return 0;
-    }
-    const SAOffset items = std::min(count, (file->size - file->position) / size);
-    std::memcpy(buffer, file->data + file->position, items * size);
-    file->position += items * size;
-    return items;
-}
-
-SAOffset memoryWrite(void*, SAOffset, SAOffset, SAFile) {
-    return 0;
-}
-
-SAOffset memorySeek(SAFile handle, SAOffset offset, int whence) {
-    MemoryFile* file = asMemory(handle);
-    SAOffset base = 0;
-    if (whence == SEEK_CUR) {
-        base = file->position;
-    } else if (whence == SEEK_END) {
-        base = file->size;
-    }
-    file->position = base + offset;
-    return 0;
-}
-
-SAOffset memoryTell(SAFile handle) {
-    return asMemory(handle)->position;
-}
-
-int memoryFlush(SAFile) {
-    return 0;
-}
-
-int memoryClose(SAFile handle) {
-    delete asMemory(handle);
-    return 0;
-}
-
-int memoryRemove(const char*) {
-    return -1;
-}
-
-void collectError(const char* message) {
-    if (currentOpen != nullptr) {
-        currentOpen->errors.emplace_back(message);
-    }
-}
-
-double parseNumber(const char* text) {
-    // Never used for reading cells; given so that nothing depends on the process locale.
-    while (*text == ' ') {
-        ++text;
-    }
-    double value = 0;
-    std::from_chars(text, text + std::strlen(text), value);
-    return value;
-}
-
-SAHooks memoryHooks() {
-    SAHooks hooks;
-    SASetupDefaultHooks(&hooks);
-    hooks.FOpen = memoryOpen;
-    hooks.FRead = memoryRead;
-    hooks.FWrite = memoryWrite;
-    hooks.FSeek = memorySeek;
-    hooks.FTell = memoryTell;
-    hooks.FFlush = memoryFlush;
-    hooks.FClose = memoryClose;
-    hooks.Remove = memoryRemove;
-    hooks.Error = collectError;
-    hooks.Atof = parseNumber;
-    return hooks;
-}
 
 // The .cpg beside a table, found without regard to the letter case of its name.
 QString findCpg(const QFileInfo& table) {
@@ -202,7 +71,7 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error) {
     }
     table->layout_ = std::move(*layout);
 
-    // The .cpg (if any) names the code page; read it now, so shapelib sees the same one.
+    // The .cpg (if any) names the code page.
     QByteArray cpg;
     const QString cpgPath = findCpg(QFileInfo(path));
     bool haveCpg = false;
@@ -211,40 +80,6 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error) {
         if (cpgFile.open(QIODevice::ReadOnly)) {
             cpg = cpgFile.read(4096);
             haveCpg = true;
-        }
-    }
-
-    // shapelib opens the table as well, through our hooks, and must agree on its layout.
-    {
-        OpenContext context;
-        context.table = &table->data_;
-        context.cpg = haveCpg ? &cpg : nullptr;
-        currentOpen = &context;
-        SAHooks hooks = memoryHooks();
-        const QByteArray name = QFile::encodeName(path);
-        DBFHandle handle = DBFOpenLL(name.constData(), "rb", &hooks);
-        currentOpen = nullptr;
-        if (handle == nullptr) {
-            error = context.errors.empty() ? QStringLiteral("The file is not a dBASE table.")
-                                           : QString::fromStdString(context.errors.front());
-            return nullptr;
-        }
-        bool agrees = DBFGetFieldCount(handle) == table->fieldCount() &&
-                      handle->nRecordLength == table->layout_.recordLength;
-        // shapelib reads only the low byte of a long character field's width, so places
-        // are compared up to the first such field; types are compared for all.
-        bool comparePlaces = true;
-        for (int i = 0; agrees && i < table->fieldCount(); ++i) {
-            const DbfFieldLayout& ours = table->layout_.fields[static_cast<std::size_t>(i)];
-            comparePlaces = comparePlaces && !ours.longCharacter;
-            agrees = DBFGetNativeFieldType(handle, i) == ours.type &&
-                     (!comparePlaces || (handle->panFieldOffset[i] == ours.offset &&
-                                         handle->panFieldSize[i] == ours.width));
-        }
-        DBFClose(handle);
-        if (!agrees) {
-            error = QStringLiteral("The layout of the table's fields cannot be read reliably.");
-            return nullptr;
         }
     }
 

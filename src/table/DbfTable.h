@@ -15,8 +15,8 @@
 namespace quarvel {
 
 /**
- * A dBASE table held in memory: the file is read once, its header checked and opened with
- * shapelib, and each cell is cut out of the record and decoded only when someone asks for
+ * A dBASE table held in memory: the file is read once, its header checked against the
+ * file's size, and each cell is cut out of the record and decoded only when someone asks for
  * it. Records marked deleted are left out; record numbers here count the others from 0.
  *
  * Cell texts: character fields without their padding blanks; numbers as stored without
@@ -53,8 +53,7 @@ public:
     /** Encodes a text into the table's code page, for files that must match it byte for byte. */
     QByteArray encode(const QString& text) const;
 
-    /** Records the header claims, and records marked deleted that are not shown. */
-    std::uint32_t declaredRecordCount() const { return layout_.declaredRecords; }
+    /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }
 
 private:

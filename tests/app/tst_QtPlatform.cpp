@@ -33,13 +33,6 @@ private slots:
         QCOMPARE(qtNameFilters(filter), expected);
     }
 
-    void openDialogDefaults() {
-        const OpenFileSettings settings;
-        QCOMPARE(settings.filter, QStringLiteral("Dbase attribute table (.dbf)|*.dbf|"));
-        QCOMPARE(settings.filterIndex, 1);
-        QCOMPARE(settings.flags, 4);
-    }
-
     void hostSystem() {
         const HostSystemInfo host;
         QVERIFY(host.platformCode() != SystemInfo::kPlatformUnknown);

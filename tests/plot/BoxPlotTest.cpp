@@ -26,12 +26,13 @@ AnalysisResults resultsWith(std::vector<double> sorted, double q1, double median
     return r;
 }
 
-// The chart's worked example: S1 10, SN 100, quartiles 30 / 50 / 70, fences -30, 130, -90, 190.
+// The chart's worked example: lowest 10, highest 100, quartiles 30 / 50 / 70, fences -30, 130, -90,
+// 190.
 AnalysisResults workedBasic() {
     return resultsWith({10, 30, 50, 70, 100}, 30, 50, 70, -30, 130, -90, 190);
 }
 
-// The detailed view's worked example: S1 1, SN 40, fences 4, 20, -2, 26.
+// The detailed view's worked example: lowest 1, highest 40, fences 4, 20, -2, 26.
 AnalysisResults workedDetailed() {
     return resultsWith({1, 4, 5, 12, 20, 25, 26, 40}, 10, 12, 14, 4, 20, -2, 26);
 }
@@ -62,11 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"WorkedDetailed", 1, 40, -2, 26, 3, 47, 0.029375},
         // Fences equal to the extremes widen nothing.
         ScaleCase{"FencesAtTheExtremes", 10, 100, 10, 100, 0, 92, 92.0 / 1600},
-        // |S1| with ties to even.
+        // A negative lowest value shifts by its magnitude, rounded with ties to even.
         ScaleCase{"NegativeHalfToEvenDown", -2.5, 10, -2.5, 10, 2, 15 + 2, 17.0 / 1600},
         ScaleCase{"NegativeHalfToEvenUp", -3.5, 10, -3.5, 10, 4, 16 + 4, 20.0 / 1600},
         ScaleCase{"SmallNegative", -0.4, 10, -0.4, 10, 0, 13, 13.0 / 1600},
-        // The lower widening replaces the offset of a negative S1 and counts twice.
+        // The lower widening replaces the offset of a negative lowest value and counts twice.
         ScaleCase{"DroppedOffset", -4, 20, -16, 26, 12, 56, 0.035},
         ScaleCase{"AllEqual", 5, 5, 5, 5, 0, 2, 0.00125},
         // Beyond 2^53 a double cannot hold v + 1; the span still counts two units.
@@ -142,12 +143,18 @@ TEST(BasicView, WhiskerUsesTheFlooredExtremesAndTheBoxTheExactQuartiles) {
     const AnalysisResults r =
         resultsWith({10.9, 30, 70, 100.7}, 30.4, 50, 70.6, -30, 130, -90, 190);
     DisplayList list;
-    const PlotFields f = DrawBasicView(list, r);
+    DrawBasicView(list, r);
     const auto& ops = list.operations();
-    EXPECT_EQ(ops[3].x1, RoundToEven(ExactPosition(f, 10)));
-    EXPECT_EQ(ops[3].x2, RoundToEven(ExactPosition(f, 100)));
-    EXPECT_EQ(ops[4].x1, RoundToEven(ExactPosition(f, 30.4)));
-    EXPECT_EQ(ops[4].x2, RoundToEven(ExactPosition(f, 70.6)));
+    // The scale is the worked example's: offset 100, scale 382 / 1600 = 0.23875, so a value v
+    // sits at (100 + v) / 0.23875 + 200.
+    // Whisker from the integer parts: 110 / 0.23875 + 200 = 660.73 -> 661,
+    // 200 / 0.23875 + 200 = 1037.70 -> 1038.
+    EXPECT_EQ(ops[3].x1, 661);
+    EXPECT_EQ(ops[3].x2, 1038);
+    // Box at the quartiles themselves: 130.4 / 0.23875 + 200 = 746.18 -> 746,
+    // 170.6 / 0.23875 + 200 = 914.55 -> 915.
+    EXPECT_EQ(ops[4].x1, 746);
+    EXPECT_EQ(ops[4].x2, 915);
     EXPECT_EQ(list.texts()[0], " 10.9 ");
     EXPECT_EQ(list.texts()[1], " 100.7 ");
 }
@@ -292,9 +299,13 @@ TEST(DetailedView, ValuesWithTheSameIntegerPartShareOneX) {
     DrawDetailedView(list, r, heights);
     const std::vector<Point> found = points(list);
     ASSERT_EQ(found.size(), 3u); // one circle per value, shared position or not
-    const PlotFields f = HorizontalScale(10.2, 50, -100, 200);
-    EXPECT_EQ(found[0].x, RoundToEven(ExactPosition(f, 10)));
-    EXPECT_EQ(found[1].x, found[0].x);
+    // Span 50 - 10 + 2 = 42, widened by 10 + 100 = 110 below (also the offset) and by
+    // 200 - 50 = 150 above, plus the offset: 412; scale 412 / 1600 = 0.2575.
+    // 10.2 and 10.8 both sit at their integer part: 120 / 0.2575 + 200 = 666.02 -> 666;
+    // 50 at 160 / 0.2575 + 200 = 821.36 -> 821.
+    EXPECT_EQ(found[0].x, 666);
+    EXPECT_EQ(found[1].x, 666);
+    EXPECT_EQ(found[2].x, 821);
 }
 
 TEST(DetailedView, TwoPressesMoveOnlyTheHeights) {
@@ -333,14 +344,18 @@ TEST(DetailedView, TheSequenceRepeatsAfterEveryStart) {
 
 TEST(DetailedView, HeightsAreSinglePrecision) {
     UniformSequence heights;
-    UniformSequence copy;
     DisplayList list;
     DrawDetailedView(list, workedDetailed(), heights);
     std::vector<double> ys;
     points(list, &ys);
+    ASSERT_EQ(ys.size(), 8u);
+    // The first draw of an unseeded Mersenne Twister is 3499211612; its top 24 bits,
+    // 13668795, give 13668795 / 2^24. In single precision 401 times that rounds to
+    // 326.7041931..., and adding 200 rounds to 8629522 / 2^14 = 526.7042236328125
+    // (in double precision the height would be 526.7041918...).
+    EXPECT_EQ(ys.front(), 526.7042236328125);
     for (double y : ys) {
-        const float expected = 200.0f + 401.0f * copy.next();
-        EXPECT_EQ(y, static_cast<double>(expected));
+        EXPECT_EQ(y, static_cast<double>(static_cast<float>(y))) << "not a float: " << y;
     }
 }
 

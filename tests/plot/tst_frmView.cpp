@@ -88,9 +88,10 @@ private slots:
 
     void basicViewDrawsTheChart() {
         view->cmdBasic->click();
-        DisplayList expected;
-        DrawBasicView(expected, results);
-        QCOMPARE(view->PicBox->displayList().operations().size(), expected.operations().size());
+        // Clear, scale, axis, whisker, filled box, outline, median, four fences, two labels
+        // with their ticks, and the two ticks at the ends of the axis.
+        QCOMPARE(view->PicBox->displayList().operations().size(), std::size_t{17});
+        QCOMPARE(view->PicBox->displayList().texts(), (std::vector<std::string>{" 10 ", " 100 "}));
         QCOMPARE(view->plotFields().PlotScale, 0.23875);
     }
 
@@ -147,6 +148,9 @@ private slots:
     }
 
     void dataFarFromZeroDrawWithoutHarm() {
+        // Equal values: everything lands at the value's position, right of the drawing area
+        // for 1e9 and 1e300 and on its left end (x 200) for -1e300, whose offset cancels it.
+        // Nothing may wrap round into the middle of the picture, and the axis stays.
         for (double v : {1e9, 1e300, -1e300}) {
             results.SortedValues = {v, v, v};
             results.ValueCount = 3;
@@ -154,8 +158,13 @@ private slots:
             results.LowerInnerFence = results.UpperInnerFence = v;
             results.LowerOuterFence = results.UpperOuterFence = v;
             view->cmdDetail->click();
-            const QImage image = view->PicBox->renderImage();
-            QVERIFY(!image.isNull());
+            const QImage image = view->PicBox->renderImage(QSize(1000, 400));
+            const auto at = [&image](double x, double y) {
+                return image.pixelColor(static_cast<int>(x / 2), static_cast<int>((800 - y) / 2));
+            };
+            QCOMPARE(at(600, 50), QColor(0, 0, 255)); // the axis
+            QCOMPARE(at(1000, 400), QColor(Qt::white));
+            QCOMPARE(at(1400, 300), QColor(Qt::white));
             view->PicBox->repaint();
         }
     }
@@ -164,7 +173,11 @@ private slots:
         view->cmdBasic->click();
         view->PicBox->copyAction->trigger();
         const QImage copied = QGuiApplication::clipboard()->image();
-        QCOMPARE(copied.size(), view->PicBox->contentsRect().size());
+        // The picture box's 505 x 345 less its two-pixel sunken panel on each side.
+        QCOMPARE(copied.size(), QSize(501, 341));
+        // Inside the box (790, 400 in plot units): 790 * 501 / 2000 = 197.9, 400 * 341 / 800
+        // = 170.5.
+        QCOMPARE(copied.pixelColor(197, 170), QColor(0, 0, 255));
     }
 
     void saveAs_data() {
@@ -187,13 +200,23 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         if (name.endsWith("png")) {
+            QVERIFY(bytes.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
             QImage image;
             QVERIFY(image.loadFromData(bytes, "PNG"));
-            QCOMPARE(image.size(), view->PicBox->contentsRect().size());
+            QCOMPARE(image.size(), QSize(501, 341));
+            // Inside the box, between the circles of 30 (x 745) and 50 (x 828).
+            QCOMPARE(image.pixelColor(197, 170), QColor(0, 0, 255));
         } else if (name.endsWith("svg")) {
             QSvgRenderer svg(bytes);
             QVERIFY(svg.isValid());
             QVERIFY(bytes.contains("<svg"));
+            QCOMPARE(bytes.count("<circle"), 5); // one for each value
+            QVERIFY(bytes.contains("> 10 </text>"));
+            QVERIFY(bytes.contains("> 100 </text>"));
+            // The box from 745 to 912 and from 550 down to 250 in plot units, at 501 / 2000
+            // across and 341 / 800 down: x 186.623, width 41.8335, y 106.563, height 127.875.
+            QVERIFY(bytes.contains(
+                R"(<rect x="186.623" y="106.563" width="41.8335" height="127.875"/>)"));
         } else {
             QVERIFY(bytes.startsWith("%PDF"));
         }
