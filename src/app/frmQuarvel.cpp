@@ -7,11 +7,11 @@
 #include "HelpLauncher.h"
 #include "SafeFile.h"
 #include "Twips.h"
+#include "WindowSetup.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,8 +19,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -50,9 +48,7 @@ frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindow
     setWindowIcon(QIcon(drawAppIcon()));
     // The layout is drawn for a small dialog font; texts that would still be cut off by
     // their control are shrunk a little to fit.
-    QFont dialogFont(QStringLiteral("Arial"));
-    dialogFont.setPointSizeF(8.25);
-    setFont(dialogFont);
+    setFont(dialogFont());
     buildControls();
     buildMenus();
     resize(clientSize().width(), menuBar()->sizeHint().height() + clientSize().height());
@@ -122,10 +118,7 @@ void frmQuarvel::buildControls() {
     connect(cmdDoIt, &QPushButton::clicked, this, &frmQuarvel::cmdDoIt_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmQuarvel::cmdCancel_Click);
     // The window's cancel button: Escape anywhere in the window presses it.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setObjectName(QStringLiteral("escapeShortcut"));
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
+    addEscapeShortcut(*this, cmdCancel);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -153,12 +146,7 @@ void frmQuarvel::buildControls() {
 
 void frmQuarvel::fitLabelTexts() {
     for (QLabel* label : {Label1, Label2, Label3}) {
-        QFont font = label->font();
-        while (QFontMetrics(font).horizontalAdvance(label->text()) > label->width() &&
-               font.pointSizeF() > 6.5) {
-            font.setPointSizeF(font.pointSizeF() - 0.25);
-        }
-        label->setFont(font);
+        fitLabelText(*label);
     }
 }
 
@@ -193,11 +181,7 @@ void frmQuarvel::Form_Load() {
     // The plot and the join export have nothing to show before the first completed run.
     mnuFileCreateJoin->setEnabled(false);
     mnuViewQuarvel->setEnabled(false);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
     check->start();
 }
 
@@ -440,11 +424,7 @@ void frmQuarvel::offerToSave(const QString& folder) {
     if (!SaveAnswer) {
         return;
     }
-    ResultFileName = platform_.dialogs.input(
-        this,
-        QStringLiteral("Enter a name for this file (note: it will be saved to the same folder as "
-                       "the input database attribute table)."),
-        QStringLiteral("Question"), kResultsFileName);
+    ResultFileName = askSaveName(platform_.dialogs, this, kResultsFileName);
     if (ResultFileName.isEmpty()) {
         return;
     }

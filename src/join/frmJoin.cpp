@@ -4,30 +4,22 @@
 #include "JoinFile.h"
 #include "RankPicture.h"
 #include "Twips.h"
+#include "WindowSetup.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 
 namespace quarvel {
 namespace {
 
-// A wrapped label whose text does not fit its height gets a slightly smaller font.
+// A wrapped label, top-left aligned, whose font shrinks until the text fits its height.
 void fitWrapped(QLabel* label) {
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont font = label->font();
-    while (
-        QFontMetrics(font)
-                .boundingRect(QRect(0, 0, label->width(), 10000), Qt::TextWordWrap, label->text())
-                .height() > label->height() &&
-        font.pointSizeF() > 6.5) {
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    }
-    label->setFont(font);
+    fitWrappedLabelText(*label);
 }
 
 } // namespace
@@ -36,9 +28,7 @@ frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialog
     : QWidget(parent), results_(results), host_(host), dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmJoin"));
     setWindowTitle(QStringLiteral("Create Join-able file"));
-    QFont dialogFont(QStringLiteral("Arial"));
-    dialogFont.setPointSizeF(8.25);
-    setFont(dialogFont);
+    setFont(dialogFont());
     resize(twipsRect(0, 0, 4080, 5940).size());
 
     Label1 = placed<QLabel>(this, "Label1", twipsRect(120, 240, 3735, 375));
@@ -68,8 +58,7 @@ frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialog
     setTabOrder(cmdDotIt, cmdCancel);
     connect(cmdDotIt, &QPushButton::clicked, this, &frmJoin::cmdDotIt_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmJoin::cmdCancel_Click);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, cmdCancel, &QPushButton::click);
+    addEscapeShortcut(*this, cmdCancel);
 
     Form_Load();
 }
@@ -113,11 +102,7 @@ void frmJoin::cmdDotIt_Click() {
         return;
     }
 
-    const QString name = dialogs_.input(
-        this,
-        QStringLiteral("Enter a name for this file (note: it will be saved to the same folder as "
-                       "the input database attribute table)."),
-        QStringLiteral("Question"), kJoinFileName);
+    const QString name = askSaveName(dialogs_, this, kJoinFileName);
     if (name.isEmpty()) {
         return;
     }
