@@ -1,0 +1,250 @@
+#include "BoxPlot.h"
+#include "Controls.h"
+#include "MainWindowHarness.h"
+#include "PlotPicture.h"
+#include "frmJoin.h"
+#include "frmView.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+using namespace quarvel;
+using namespace quarvel::testing;
+
+namespace {
+
+const QString kProgram = QStringLiteral(QUARVEL_TEST_PROGRAM);
+const QString kSamples = QStringLiteral(QUARVEL_TEST_SAMPLES);
+
+struct Finished {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+// The real program, as a script would start it: no display at all.
+Finished runProgram(const QStringList& arguments, const QString& folder) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start(kProgram, arguments);
+    Finished finished;
+    if (!process.waitForFinished(60000)) {
+        return finished;
+    }
+    finished.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    finished.out = process.readAllStandardOutput();
+    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished;
+}
+
+} // namespace
+
+class tst_CommandLine : public QObject, MainWindowHarness {
+    Q_OBJECT
+
+private slots:
+    void init() { start(); }
+    void cleanup() { stop(); }
+
+    void sameFilesAsTheWindows_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("fieldName");
+        QTest::addColumn<int>("relate");
+        QTest::addColumn<QString>("relateName");
+        QTest::newRow("counties") << "counties.dbf" << 2 << "POP2020" << 0 << "NAME";
+        QTest::newRow("stations, negative values")
+            << "stations.dbf" << 2 << "ELEV_M" << 1 << "SITE";
+        QTest::newRow("towns, windows-1252 keys")
+            << "towns_1252.dbf" << 2 << "ALT_M" << 0 << "TOWN";
+    }
+
+    void sameFilesAsTheWindows() {
+        QFETCH(QString, table);
+        QFETCH(int, field);
+        QFETCH(QString, fieldName);
+        QFETCH(int, relate);
+        QFETCH(QString, relateName);
+        const QString base = QFileInfo(table).completeBaseName();
+        for (const QString& suffix : {QStringLiteral(".dbf"), QStringLiteral(".cpg")}) {
+            QFile::copy(kSamples + "/" + base + suffix, inFolder(base + suffix));
+        }
+
+        // The windows: Do It with the results saved, the join file, the detailed chart.
+        openChosen(table);
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(field);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentText(), fieldName);
+        fakes->dialogs.messageAnswers.push_back(MessageAnswer::Yes);
+        fakes->dialogs.inputAnswers.push_back("Median.csv");
+        child<QPushButton>(window.get(), "cmdDoIt")->click();
+        frmJoin join(*results, *window, fakes->dialogs);
+        QCOMPARE(child<QComboBox>(&join, "cmbJoinList")->itemText(relate), relateName);
+        child<QComboBox>(&join, "cmbJoinList")->setCurrentIndex(relate);
+        fakes->dialogs.inputAnswers.push_back("Join.txt");
+        child<QPushButton>(&join, "cmdDotIt")->click();
+        UniformSequence heights;
+        frmView view(*results, heights, fakes->dialogs);
+        view.show();
+        child<QPushButton>(&view, "cmdDetail")->click();
+        QString error;
+        QVERIFY2(child<PlotPicture>(&view, "PicBox")->savePicture(inFolder("chart.png"), error),
+                 qPrintable(error));
+        child<QPushButton>(&view, "cmdBasic")->click();
+        QVERIFY(child<PlotPicture>(&view, "PicBox")->savePicture(inFolder("chart.svg"), error));
+
+        // The command line, into a folder of its own.
+        QTemporaryDir out;
+        const Finished detailed = runProgram(
+            {"analyse", inFolder(table), "--field", fieldName, "--results", "--join", relateName,
+             "--picture", "chart.png", "--view", "detailed", "--out-dir", out.path()},
+            out.path());
+        QCOMPARE(detailed.status, 0);
+        QCOMPARE(detailed.err, QString());
+        const Finished basic = runProgram({"analyse", table, "--field", fieldName, "--picture",
+                                           QDir(out.path()).filePath("chart.svg")},
+                                          folder());
+        QCOMPARE(basic.status, 0);
+        for (const char* file :
+             {"Unsorted-Sorted.csv", "Median.csv", "Join.txt", "chart.png", "chart.svg"}) {
+            const QString name = QString::fromLatin1(file);
+            QVERIFY2(fileBytes(inFolder(name)) == fileBytes(QDir(out.path()).filePath(name)), file);
+        }
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 5); // no intermediate file
+    }
+
+    void refusalsAndFailures_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("pairsWritten");
+        const QStringList table{"analyse", "counties.dbf"};
+        QTest::newRow("unknown field")
+            << (table + QStringList{"--field", "NOPE"}) << 1
+            << "quarvel: counties.dbf: The table has no field named \"NOPE\"." << false;
+        QTest::newRow("field that is not numeric")
+            << (table + QStringList{"--field", "NAME"}) << 1
+            << "quarvel: counties.dbf: This field is not numeric\n"
+            << false;
+        QTest::newRow("relate field missing")
+            << (table + QStringList{"--join", "KEY"}) << 1
+            << "The table has no field named \"KEY\" to relate the join file by." << false;
+        QTest::newRow("unreadable table")
+            << QStringList{"analyse", "garbage.dbf"} << 1
+            << "quarvel: garbage.dbf: A connection could not be made to the database record "
+               "source."
+            << false;
+        QTest::newRow("missing table")
+            << QStringList{"analyse", "elsewhere/nothere.dbf", "counties.dbf"} << 1
+            << "quarvel: elsewhere/nothere.dbf: A connection could not be made" << true;
+        QTest::newRow("folder that cannot be made")
+            << (table + QStringList{"--out-dir", "garbage.dbf/out"}) << 1
+            << "The file \"Unsorted-Sorted.csv\" could not be written in" << false;
+        QTest::newRow("results into a missing folder")
+            << (table + QStringList{"--results-file", "no/such/Median.csv"}) << 1
+            << "The file \"Median.csv\" could not be written in" << true;
+        QTest::newRow("two tables, one folder")
+            << QStringList{"analyse", "counties.dbf", "stations.dbf"} << 2 << "--out-dir" << false;
+        QTest::newRow("unknown option")
+            << (table + QStringList{"--frob"}) << 2 << "unknown option --frob" << false;
+        QTest::newRow("picture of no known kind")
+            << (table + QStringList{"--picture", "c.gif"}) << 2 << ".png, .svg or .pdf" << false;
+        QTest::newRow("no table") << QStringList{"analyse"} << 2 << "name at least one table"
+                                  << false;
+    }
+
+    void refusalsAndFailures() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(bool, pairsWritten);
+        for (const char* name : {"counties.dbf", "stations.dbf"}) {
+            QFile::copy(kSamples + "/" + name, inFolder(QString::fromLatin1(name)));
+        }
+        writeBytes(inFolder("garbage.dbf"), QByteArray("not a table at all, not even close"));
+        const Finished finished = runProgram(arguments, folder());
+        QCOMPARE(finished.status, status);
+        QVERIFY2(finished.err.contains(message), qPrintable(finished.err));
+        // A refused table and wrong usage write nothing; the other tables still run, and an
+        // analysis whose results file fails has written its pairs file.
+        QCOMPARE(QFile::exists(inFolder("Unsorted-Sorted.csv")), pairsWritten);
+    }
+
+    void helpExplainsEveryOption() {
+        const Finished help = runProgram({"analyse", "--help"}, folder());
+        QCOMPARE(help.status, 0);
+        for (const char* option : {"--field", "--results", "--results-file", "--join",
+                                   "--join-file", "--picture", "--view", "--out-dir", "--json"}) {
+            QVERIFY2(help.out.contains(option), option);
+        }
+        QCOMPARE(runProgram({"--help"}, folder()).status, 0);
+    }
+
+    void jsonReadsBackToTheResults() {
+        QFile::copy(kSamples + "/stations.dbf", inFolder("stations.dbf"));
+        QFile::copy(kSamples + "/counties.dbf", inFolder("counties.dbf"));
+        writeBytes(inFolder("garbage.dbf"), QByteArray("not a table"));
+        QTemporaryDir out;
+        const Finished finished = runProgram(
+            {"analyse", "stations.dbf", "garbage.dbf", "counties.dbf", "--json", "--out-dir",
+             out.path(), "--results", "--join", "STATION", "--join-file", "ranks.txt"},
+            folder());
+        QCOMPARE(finished.status, 1);
+        const QList<QByteArray> lines = finished.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        const QJsonObject stations = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(stations["table"].toString(), QStringLiteral("stations.dbf"));
+        QCOMPARE(stations["field"].toString(), QStringLiteral("ELEV_M"));
+        QCOMPARE(stations["records"].toInt(), 12);
+        // The same numbers as the results file of that table, to the last bit.
+        const QList<QByteArray> quartiles =
+            fileBytes(QDir(out.path()).filePath("stations/Median.csv")).split('\n')[1].split(',');
+        QCOMPARE(stations["first_quartile"].toDouble(), quartiles[0].trimmed().toDouble());
+        QCOMPARE(stations["median"].toDouble(), quartiles[1].trimmed().toDouble());
+        QCOMPARE(stations["third_quartile"].toDouble(), quartiles[2].trimmed().toDouble());
+        const double range =
+            stations["third_quartile"].toDouble() - stations["first_quartile"].toDouble();
+        QCOMPARE(stations["upper_outer_fence"].toDouble(),
+                 stations["third_quartile"].toDouble() + 3 * range);
+        // Every rank and note is present, and they count the records of the join file.
+        const QList<QByteArray> join =
+            fileBytes(QDir(out.path()).filePath("stations/ranks.txt")).trimmed().split('\n');
+        const QJsonObject ranks = stations["ranks"].toObject();
+        const QJsonObject notes = stations["notes"].toObject();
+        QCOMPARE(ranks.size(), 4);
+        QCOMPARE(notes.size(), 5);
+        for (const QString& rank : ranks.keys()) {
+            int counted = 0;
+            for (const QByteArray& line : join.mid(1)) {
+                counted += line.trimmed().split(',')[3] == rank.toLatin1() ? 1 : 0;
+            }
+            QCOMPARE(ranks[rank].toInt(), counted);
+        }
+        for (const QString& note : notes.keys()) {
+            int counted = 0;
+            for (const QByteArray& line : join.mid(1)) {
+                counted += line.trimmed().endsWith("," + note.toLatin1()) ? 1 : 0;
+            }
+            QCOMPARE(notes[note].toInt(), counted);
+        }
+        const QJsonObject refused = QJsonDocument::fromJson(lines[1]).object();
+        QCOMPARE(refused["table"].toString(), QStringLiteral("garbage.dbf"));
+        QVERIFY(refused["error"].toString().startsWith("A connection could not be made"));
+        QVERIFY(QJsonDocument::fromJson(lines[2]).object()["error"].toString().contains(
+            "no field named \"STATION\""));
+    }
+};
+
+QTEST_MAIN(tst_CommandLine)
+#include "tst_CommandLine.moc"
