@@ -64,8 +64,8 @@ void BM_AnalysisRun(benchmark::State& state) {
 
     for (auto _ : state) {
         fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
-        window.cmdDoIt->click();
-        if (!window.mnuViewQuarvel->isEnabled()) {
+        window.findChild<QPushButton*>("cmdDoIt")->click();
+        if (!window.findChild<QAction*>("mnuViewQuarvel")->isEnabled()) {
             state.SkipWithError("the run did not complete");
             return;
         }

@@ -32,11 +32,12 @@ struct BenchWindow {
         const QString copy = tables.filePath("big.dbf");
         QFile::copy(benchTablePath(), copy);
         fakes.dialogs.openAnswers.push_back(OpenFileChoice{copy, QStringLiteral("big.dbf")});
-        window.mnuFileOpen->trigger();
-        while (window.FieldListFilled == 0) {
+        window.findChild<QAction*>("mnuFileOpen")->trigger();
+        while (!window.fieldListFilled()) {
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         }
-        window.cmbFieldList->setCurrentIndex(window.cmbFieldList->findText(QStringLiteral("POP")));
+        auto* fields = window.findChild<QComboBox*>("cmbFieldList");
+        fields->setCurrentIndex(fields->findText(QStringLiteral("POP")));
     }
 };
 

@@ -24,14 +24,15 @@ void BM_WriteJoinFile(benchmark::State& state) {
     frmQuarvel& window = bench.window;
     AnalysisResults& results = bench.results;
     fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
-    window.cmdDoIt->click();
+    window.findChild<QPushButton*>("cmdDoIt")->click();
 
     frmJoin join(results, window, fakes.dialogs);
-    join.cmbJoinList->setCurrentIndex(join.cmbJoinList->findText(QStringLiteral("ID")));
+    auto* relate = join.findChild<QComboBox*>("cmbJoinList");
+    relate->setCurrentIndex(relate->findText(QStringLiteral("ID")));
     for (auto _ : state) {
         fakes.dialogs.inputAnswers.push_back(QStringLiteral("Join.txt"));
         fakes.dialogs.messages.clear();
-        join.cmdDotIt->click();
+        join.findChild<QPushButton*>("cmdDotIt")->click();
         if (fakes.dialogs.messages.empty() ||
             fakes.dialogs.messages.back().title != QLatin1String("File done.")) {
             state.SkipWithError("the join file was not written");
