@@ -367,6 +367,8 @@ public:
                                   .arg(options_.joinKey));
             }
         }
+        // A folder made here for a table that is then refused is removed again.
+        createdFolder_ = !QFileInfo::exists(plan_.folder);
         if (!QDir().mkpath(plan_.folder)) {
             return refuse(CannotWriteMessage(QDir(plan_.folder).filePath(kPairsFileName),
                                              QStringLiteral("the folder cannot be created")));
@@ -415,6 +417,9 @@ public:
 
 private:
     bool refuse(const QString& message) {
+        if (createdFolder_) {
+            QDir().rmdir(plan_.folder); // only when it is still empty
+        }
         std::fprintf(err_, "quarvel: %s: %s\n", plan_.table.toLocal8Bit().constData(),
                      plainText(message).toLocal8Bit().constData());
         if (options_.json) {
@@ -459,6 +464,7 @@ private:
     const Options& options_;
     std::FILE* out_;
     std::FILE* err_;
+    bool createdFolder_ = false;
 };
 
 } // namespace
@@ -506,12 +512,15 @@ int CommandLine::run(const QStringList& arguments) {
         for (const QString& path : plans.back().paths()) {
             const auto [at, fresh] = owners.emplace(path, table);
             if (!fresh) {
-                std::fprintf(err_,
-                             "quarvel analyse: %s and %s would both write %s.\nGive --out-dir DIR "
-                             "so that each table's files go to DIR/<table name>/ (and names "
-                             "without a folder).\n",
+                const char* advice =
+                    options->outDir.isEmpty()
+                        ? "Give --out-dir DIR so that each table's files go to DIR/<table "
+                          "name>/, and file names without a folder."
+                        : "Name each table once (tables of one name from different folders in "
+                          "separate runs), and give file names without a folder.";
+                std::fprintf(err_, "quarvel analyse: %s and %s would both write %s.\n%s\n",
                              at->second.toLocal8Bit().constData(), table.toLocal8Bit().constData(),
-                             QDir::toNativeSeparators(path).toLocal8Bit().constData());
+                             QDir::toNativeSeparators(path).toLocal8Bit().constData(), advice);
                 return 2;
             }
         }
