@@ -1,6 +1,8 @@
 #include "DbfLayout.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -107,8 +109,28 @@ std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t s
     return layout;
 }
 
+std::size_t boundedLength(const char* bytes, std::size_t width) {
+    std::size_t at = 0;
+    for (; at + 8 <= width; at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + at, sizeof word);
+        // A byte of the word is zero exactly where this leaves its high bit set.
+        const std::uint64_t zero =
+            (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+        if (zero != 0) {
+            return at + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
+        }
+    }
+    for (; at < width; ++at) {
+        if (bytes[at] == '\0') {
+            return at;
+        }
+    }
+    return width;
+}
+
 std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
-    std::string_view text(bytes, strnlen(bytes, width));
+    std::string_view text(bytes, boundedLength(bytes, width));
     switch (type) {
     case 'N':
     case 'F': {

@@ -38,6 +38,13 @@ struct DbfLayout {
 std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t size,
                                         std::string& error);
 
+/**
+ * The bytes before the first NUL within width, read eight at a time. Cells are short and
+ * read by the million; the C library's vector routines cost more to start than they save
+ * here, and slow the number parsing that follows them.
+ */
+std::size_t boundedLength(const char* bytes, std::size_t width);
+
 /** Bytes of a cell as displayed: NUL cuts the text, then blanks are trimmed as its type wants. */
 std::string cellDisplayBytes(char type, const char* bytes, std::size_t width);
 

@@ -66,6 +66,21 @@ std::optional<DbfLayout> check(const std::vector<unsigned char>& bytes, std::str
     return checkDbfLayout(bytes.data(), bytes.size(), error);
 }
 
+TEST(DbfLayout, ACellEndsAtItsFirstNulWithinItsWidth) {
+    // Every place of the first NUL in a 21-byte cell (words of eight and the tail), bytes
+    // with the high bit set before it, and a later NUL that must not count.
+    for (std::size_t nul = 0; nul <= 21; ++nul) {
+        std::string cell(21, '\xff');
+        cell[0] = '1';
+        if (nul < 21) {
+            cell[nul] = '\0';
+            cell[20] = '\0';
+        }
+        EXPECT_EQ(boundedLength(cell.data(), 21), nul) << nul;
+    }
+    EXPECT_EQ(boundedLength("abc", 2), 2u);
+}
+
 TEST(DbfLayout, ReadsFieldsAndOffsets) {
     HandMadeTable t;
     t.fields = {{"NAME", 'C', 10}, {"POP", 'N', 8}, {"WHEN", 'D', 8}};
