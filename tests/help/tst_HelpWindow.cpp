@@ -117,7 +117,8 @@ private slots:
                                       QStringLiteral("The chart: basic and detailed views"),
                                       QStringLiteral("The join file"),
                                       QStringLiteral("The files Quarvel writes"),
-                                      QStringLiteral("Messages and what they mean")};
+                                      QStringLiteral("Messages and what they mean"),
+                                      QStringLiteral("The command line (batch work)")};
         QStringList shown;
         for (int i = 0; i < window->contents->topLevelItemCount(); ++i) {
             shown << window->contents->topLevelItem(i)->text(0);
@@ -221,7 +222,7 @@ private slots:
             QVERIFY2(window->archive().contains(page), qPrintable(entry.local));
             pages.insert(page);
         }
-        QCOMPARE(pages.size(), 10);
+        QCOMPARE(pages.size(), 11);
         for (const QString& page : pages) {
             window->showPage(page);
             QTextDocument* document = window->browser->document();
