@@ -102,13 +102,17 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
                 .arg(table.fieldName(valueField));
         return outcome;
     }
-    if ((progress != nullptr && progress->stopRequested()) || !file.append(block) ||
-        !file.commit()) {
-        if (!file.error().isEmpty()) {
-            outcome.message = CannotWriteMessage(path, file.error());
-        }
+    if (progress != nullptr && progress->stopRequested()) {
         file.cancel();
+        outcome.stopped = true;
         return outcome;
+    }
+    if (!file.append(block) || !file.commit()) {
+        outcome.message = CannotWriteMessage(path, file.error());
+        return outcome;
+    }
+    if (progress != nullptr) {
+        progress->fraction(1);
     }
     outcome.written = true;
     return outcome;

@@ -24,7 +24,8 @@ std::optional<QString> JoinRefusal(const DbfTable* table, int valueField,
 /** How writing a join file ended. */
 struct JoinOutcome {
     bool written = false;
-    QString message; ///< why not, for the message box titled "Error!"
+    bool stopped = false; ///< asked to stop: nothing written, nothing to report
+    QString message;      ///< why not, for the message box titled "Error!"
 };
 
 /**
