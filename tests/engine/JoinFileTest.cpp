@@ -18,44 +18,33 @@ namespace {
 
 using testing::fileBytes;
 using testing::TableSpec;
+using testing::workedJoinTable;
 using testing::writeBytes;
 using testing::writeTable;
 
 const QString kGolden = QStringLiteral(QUARVEL_TEST_DATA "/join/worked-Join.txt");
 
-// The worked example: AREA A to H beside POP 15, 3, 100, 1, 6, 4, 2, 5.
-TableSpec workedTable() {
-    TableSpec tableSpec;
-    tableSpec.fields = {{"AREA", 'C', 10, 0}, {"POP", 'N', 6, 0}};
-    const char* pop[] = {"15", "3", "100", "1", "6", "4", "2", "5"};
-    for (int i = 0; i < 8; ++i) {
-        tableSpec.records.push_back(
-            {std::string(1, static_cast<char>('A' + i)), std::string(pop[i])});
-    }
-    return tableSpec;
-}
-
 TableSpec gainedARecord() {
-    TableSpec tableSpec = workedTable();
+    TableSpec tableSpec = workedJoinTable();
     tableSpec.records.push_back({std::string("I"), std::string("7")});
     return tableSpec;
 }
 
 TableSpec lostRecords() {
-    TableSpec tableSpec = workedTable();
+    TableSpec tableSpec = workedJoinTable();
     tableSpec.records.resize(5);
     return tableSpec;
 }
 
 TableSpec changedAValue() {
-    TableSpec tableSpec = workedTable();
+    TableSpec tableSpec = workedJoinTable();
     tableSpec.records[2][1] = std::string("99"); // was 100
     return tableSpec;
 }
 
 // As many records, but the seventh value is no longer a number.
 TableSpec spoiledACell() {
-    TableSpec tableSpec = workedTable();
+    TableSpec tableSpec = workedJoinTable();
     tableSpec.fields[1] = {"POP", 'C', 6, 0};
     tableSpec.records[6][1] = std::string("n/a");
     return tableSpec;
@@ -95,7 +84,7 @@ protected:
 };
 
 TEST_F(JoinFileTest, WorkedExampleMatchesTheGoldenFile) {
-    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedTable());
+    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedJoinTable());
     const AnalysisResults results = analyse(*worked, 1);
     // Sorted 1 2 3 4 5 6 15 100: quartiles 2 / 4 / 6, so the outer fences are -10 and 18.
     EXPECT_EQ(results.FirstQuartile, 2.0);
@@ -110,7 +99,7 @@ TEST_F(JoinFileTest, WorkedExampleMatchesTheGoldenFile) {
 }
 
 TEST_F(JoinFileTest, AnExistingFileIsReplacedNotAppendedTo) {
-    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedTable());
+    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedJoinTable());
     const AnalysisResults results = analyse(*worked, 1);
     writeBytes(inDir("Join.txt"), QByteArray(5000, 'x'));
     ASSERT_TRUE(WriteJoinFile(*worked, 0, 1, results, inDir("Join.txt")).written);
@@ -162,7 +151,7 @@ TEST_F(JoinFileTest, KeysGoOutInTheTablesCodePage) {
 }
 
 TEST_F(JoinFileTest, AFolderThatDoesNotExist) {
-    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedTable());
+    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedJoinTable());
     const AnalysisResults results = analyse(*worked, 1);
     const JoinOutcome outcome =
         WriteJoinFile(*worked, 0, 1, results, inDir("no such folder/Join.txt"));
@@ -174,7 +163,7 @@ TEST_F(JoinFileTest, AFolderThatDoesNotExist) {
 }
 
 TEST_F(JoinFileTest, CountsOfTheWorkedExample) {
-    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedTable());
+    const std::unique_ptr<DbfTable> worked = table("worked.dbf", workedJoinTable());
     const JoinCounts counts = CountJoinClasses(analyse(*worked, 1));
     // Counted in the golden file: rank 1 D; rank 2 B F G; rank 3 E H; rank 4 A C.
     const int ranks[4] = {1, 3, 2, 2};
@@ -210,7 +199,7 @@ class JoinRefusals : public JoinFileTest, public ::testing::WithParamInterface<R
 
 TEST_P(JoinRefusals, LeaveTheEarlierFile) {
     const RefusalCase& c = GetParam();
-    const AnalysisResults results = analyse(*table("worked.dbf", workedTable()), 1);
+    const AnalysisResults results = analyse(*table("worked.dbf", workedJoinTable()), 1);
     const std::unique_ptr<DbfTable> joined = table(QString::fromLatin1(c.file), c.content());
     writeBytes(inDir("Join.txt"), "earlier join\r\n");
 
@@ -224,12 +213,12 @@ TEST_P(JoinRefusals, LeaveTheEarlierFile) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, JoinRefusals,
     ::testing::Values(
-        RefusalCase{"AnotherTable", "other.dbf", workedTable, 1, 0, kNotThisAnalysis},
-        RefusalCase{"AnotherField", "worked.dbf", workedTable, 0, 0, kNotThisAnalysis},
-        RefusalCase{"NoField", "worked.dbf", workedTable, -1, 0,
+        RefusalCase{"AnotherTable", "other.dbf", workedJoinTable, 1, 0, kNotThisAnalysis},
+        RefusalCase{"AnotherField", "worked.dbf", workedJoinTable, 0, 0, kNotThisAnalysis},
+        RefusalCase{"NoField", "worked.dbf", workedJoinTable, -1, 0,
                     "No field is selected in the main window.\r\nChoose the analyzed field there "
                     "and press Do It, then write the join file."},
-        RefusalCase{"NoRelateField", "worked.dbf", workedTable, 1, -1,
+        RefusalCase{"NoRelateField", "worked.dbf", workedJoinTable, 1, -1,
                     "A 'Relate' field must be chosen"},
         RefusalCase{"GainedARecord", "worked.dbf", gainedARecord, 1, 0, kNotThisAnalysis},
         RefusalCase{"LostRecords", "worked.dbf", lostRecords, 1, 0, kNotThisAnalysis},

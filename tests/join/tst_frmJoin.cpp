@@ -24,18 +24,6 @@ namespace {
 
 const QString kGolden = QStringLiteral(QUARVEL_TEST_DATA "/join/worked-Join.txt");
 
-// The worked example: AREA A to H beside POP 15, 3, 100, 1, 6, 4, 2, 5.
-TableSpec workedTable() {
-    TableSpec tableSpec;
-    tableSpec.fields = {{"AREA", 'C', 10, 0}, {"POP", 'N', 6, 0}};
-    const char* pop[] = {"15", "3", "100", "1", "6", "4", "2", "5"};
-    for (int i = 0; i < 8; ++i) {
-        tableSpec.records.push_back(
-            {std::string(1, static_cast<char>('A' + i)), std::string(pop[i])});
-    }
-    return tableSpec;
-}
-
 /** The main window as the join window sees it: a table, its chosen field, a status line. */
 struct FakeJoinHost final : JoinHost {
     std::shared_ptr<const DbfTable> table;
@@ -71,7 +59,7 @@ private:
 
     /** Writes the worked example, shows it with POP chosen and analyses it. */
     void analyseWorked() {
-        writeTable(inDir("worked.dbf"), workedTable());
+        writeTable(inDir("worked.dbf"), workedJoinTable());
         show("worked.dbf", 1);
         const AnalysisOutcome outcome = RunAnalysis(*host.table, 1, dir->path());
         QVERIFY2(outcome.completed(), qPrintable(outcome.message));
@@ -110,7 +98,7 @@ private slots:
     }
 
     void layoutAndTexts() {
-        writeTable(inDir("worked.dbf"), workedTable());
+        writeTable(inDir("worked.dbf"), workedJoinTable());
         show("worked.dbf", 1);
         openJoin();
         QCOMPARE(join->windowTitle(), QStringLiteral("Create Join-able file"));
@@ -207,7 +195,7 @@ private slots:
         // The results of the worked example, then the same file rewritten with a seventh value
         // that is no longer a number: only writing finds that out, after the name is given.
         analyseWorked();
-        TableSpec spoiled = workedTable();
+        TableSpec spoiled = workedJoinTable();
         spoiled.fields[1] = {"POP", 'C', 6, 0};
         spoiled.records[6][1] = std::string("n/a");
         writeTable(inDir("worked.dbf"), spoiled);
@@ -229,7 +217,7 @@ private slots:
     }
 
     void escapeUnloadsTheWindow() {
-        writeTable(inDir("worked.dbf"), workedTable());
+        writeTable(inDir("worked.dbf"), workedJoinTable());
         show("worked.dbf", 1);
         openJoin();
         join->activateWindow();

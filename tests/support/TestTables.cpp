@@ -71,4 +71,15 @@ TableSpec textTable(const std::string& fieldName, const std::vector<std::string>
     return tableSpec;
 }
 
+TableSpec workedJoinTable() {
+    TableSpec tableSpec;
+    tableSpec.fields = {{"AREA", 'C', 10, 0}, {"POP", 'N', 6, 0}};
+    const char* pop[] = {"15", "3", "100", "1", "6", "4", "2", "5"};
+    for (int i = 0; i < 8; ++i) {
+        tableSpec.records.push_back(
+            {std::string(1, static_cast<char>('A' + i)), std::string(pop[i])});
+    }
+    return tableSpec;
+}
+
 } // namespace quarvel::testing

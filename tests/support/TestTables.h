@@ -31,4 +31,7 @@ void patchU32(const QString& path, qsizetype offset, unsigned value);
 TableSpec textTable(const std::string& fieldName, const std::vector<std::string>& values,
                     int width = 20);
 
+/** The join file's worked example: AREA A to H beside POP 15, 3, 100, 1, 6, 4, 2, 5. */
+TableSpec workedJoinTable();
+
 } // namespace quarvel::testing
