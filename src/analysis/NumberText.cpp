@@ -80,77 +80,99 @@ namespace {
 // those digits are 15 or fewer, rounding the value to 15 digits gives the same digits (a
 // double's neighbours lie closer together than half a step of the 15th digit), so only the
 // layout of %.15g remains: exponent form below 1e-4 and from 1e15, else plain digits with
-// the decimal point where it falls. False when the digits are more than 15. Subnormal
+// the decimal point where it falls. Nothing when the digits are more than 15. Subnormal
 // values carry fewer digits of precision, so the argument does not hold for them: they are
 // left to the caller.
-bool appendFromShortest(std::string& out, double value) {
+char* writeFromShortest(char* out, double value) {
     if (std::fabs(value) < std::numeric_limits<double>::min()) {
-        return false;
+        return nullptr;
     }
+    // Short texts are copied byte by byte: the C library's vector routines cost more to
+    // start than they save on a dozen bytes, and slow the conversions around them.
     char buffer[40];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    const std::size_t e = text.find('e');
-    const bool negative = text.front() == '-';
-    const std::string_view mantissa = text.substr(negative ? 1 : 0, e - (negative ? 1 : 0));
-    char digits[24];
-    std::size_t count = 0;
-    for (char c : mantissa) {
-        if (c != '.') {
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific).ptr;
+    const char* e = end - 1;
+    while (*e != 'e') {
+        --e;
+    }
+    const bool negative = buffer[0] == '-';
+    char digits[kSignificantDigits];
+    int count = 0;
+    for (const char* p = buffer + (negative ? 1 : 0); p < e; ++p) {
+        if (*p != '.') {
             if (count == kSignificantDigits) {
-                return false;
+                return nullptr;
             }
-            digits[count++] = c;
+            digits[count++] = *p;
         }
     }
     int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
-                    exponent);
+    for (const char* p = e + 2; p < end; ++p) {
+        exponent = exponent * 10 + (*p - '0');
+    }
+    if (e[1] == '-') {
+        exponent = -exponent;
+    }
     if (exponent < -4 || exponent >= kSignificantDigits) {
-        out.append(text);
-        return true;
+        for (const char* p = buffer; p < end; ++p) {
+            *out++ = *p;
+        }
+        return out;
     }
     if (negative) {
-        out += '-';
+        *out++ = '-';
     }
-    const std::string_view all(digits, count);
     if (exponent < 0) {
-        out.append("0.");
-        out.append(static_cast<std::size_t>(-exponent - 1), '0');
-        out.append(all);
-        return true;
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = -exponent - 1; i > 0; --i) {
+            *out++ = '0';
+        }
+        for (int i = 0; i < count; ++i) {
+            *out++ = digits[i];
+        }
+        return out;
     }
-    const auto whole = static_cast<std::size_t>(exponent) + 1;
-    if (count <= whole) {
-        out.append(all);
-        out.append(whole - count, '0');
-        return true;
+    const int whole = exponent + 1;
+    for (int i = 0; i < whole; ++i) {
+        *out++ = i < count ? digits[i] : '0';
     }
-    out.append(all.substr(0, whole)).append(1, '.').append(all.substr(whole));
-    return true;
+    if (count > whole) {
+        *out++ = '.';
+        for (int i = whole; i < count; ++i) {
+            *out++ = digits[i];
+        }
+    }
+    return out;
 }
 
 } // namespace
 
-void AppendFileNumberText(std::string& out, double value) {
+char* WriteFileNumberText(char* out, double value) {
     if (value == 0) {
-        out += '0'; // also for negative zero, which is not a negative number
-        return;
+        *out++ = '0'; // also for negative zero, which is not a negative number
+        return out;
     }
     // Fifteen digits round the magnitudes nearest the largest double up past it, to a text
     // that no reader takes back as a finite number; those few keep the digits they need.
     constexpr double kLargestFifteenDigits = 1.79769313486231e308;
     const bool nearLargest = std::fabs(value) > kLargestFifteenDigits;
-    if (!nearLargest && appendFromShortest(out, value)) {
-        return;
+    if (!nearLargest) {
+        if (char* end = writeFromShortest(out, value)) {
+            return end;
+        }
     }
-    char buffer[64];
-    const auto result = nearLargest ? std::to_chars(buffer, buffer + sizeof buffer, value,
-                                                    std::chars_format::general)
-                                    : std::to_chars(buffer, buffer + sizeof buffer, value,
-                                                    std::chars_format::general, kSignificantDigits);
-    out.append(buffer, result.ptr);
+    return nearLargest
+               ? std::to_chars(out, out + kFileNumberRoom, value, std::chars_format::general).ptr
+               : std::to_chars(out, out + kFileNumberRoom, value, std::chars_format::general,
+                               kSignificantDigits)
+                     .ptr;
+}
+
+void AppendFileNumberText(std::string& out, double value) {
+    char buffer[kFileNumberRoom];
+    out.append(buffer, WriteFileNumberText(buffer, value));
 }
 
 std::string LabelNumberText(double value) {

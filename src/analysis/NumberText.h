@@ -17,6 +17,12 @@ std::string FileNumberText(double value);
 /** Appends FileNumberText(value) to out, without a string of its own (for long files). */
 void AppendFileNumberText(std::string& out, double value);
 
+/** Room enough for any FileNumberText. */
+inline constexpr int kFileNumberRoom = 32;
+
+/** Writes FileNumberText(value) at out, which has kFileNumberRoom bytes; returns the end. */
+char* WriteFileNumberText(char* out, double value);
+
 /**
  * The number as the plot's value labels show it: at most 15 significant digits, no
  * trailing zeros, no zero before the decimal point below 1 in magnitude, a leading blank

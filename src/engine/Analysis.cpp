@@ -102,30 +102,59 @@ bool writeValueFiles(const QDir& folder, const std::vector<double>& unsorted,
     header += kLineEnd;
     pairsFile.append(header);
 
-    std::string u;
-    std::string s;
-    std::string line;
+    // Each file's lines are laid out in a block of its own and handed over a block at a time.
+    constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+    constexpr std::size_t kLineRoom = 2 * kFileNumberRoom + 4;
+    std::string blocks[3];
+    char* at[3];
+    for (int i = 0; i < 3; ++i) {
+        blocks[i].resize(kBlockBytes + kLineRoom);
+        at[i] = blocks[i].data();
+    }
+    const auto handOver = [&](int i) {
+        const std::string_view block(blocks[i].data(),
+                                     static_cast<std::size_t>(at[i] - blocks[i].data()));
+        at[i] = blocks[i].data();
+        return i == 0   ? unsortedFile.append(block)
+               : i == 1 ? sortedFile.append(block)
+                        : pairsFile.append(block);
+    };
+    const QString* paths[3] = {&unsortedPath, &sortedPath, &pairsPath};
+    const auto errorOf = [&](int i) {
+        return i == 0 ? unsortedFile.error() : i == 1 ? sortedFile.error() : pairsFile.error();
+    };
     const std::size_t count = sorted.size();
     constexpr std::size_t kReportEvery = std::size_t(1) << 16;
     for (std::size_t k = 0; k < count; ++k) {
-        u.clear();
-        s.clear();
-        AppendFileNumberText(u, unsorted[k]);
-        AppendFileNumberText(s, sorted[k]);
-        line.assign(u).append(1, ',').append(s).append(kLineEnd);
-        u.append(kLineEnd);
-        s.append(kLineEnd);
-        if (!unsortedFile.append(u)) {
-            return fail(unsortedPath, unsortedFile.error());
+        char* const u = at[0];
+        char* const uEnd = WriteFileNumberText(u, unsorted[k]);
+        char* const s = at[1];
+        char* const sEnd = WriteFileNumberText(s, sorted[k]);
+        char* pair = at[2];
+        for (const char* c = u; c < uEnd; ++c) {
+            *pair++ = *c;
         }
-        if (!sortedFile.append(s)) {
-            return fail(sortedPath, sortedFile.error());
+        *pair++ = ',';
+        for (const char* c = s; c < sEnd; ++c) {
+            *pair++ = *c;
         }
-        if (!pairsFile.append(line)) {
-            return fail(pairsPath, pairsFile.error());
+        at[0] = uEnd;
+        at[1] = sEnd;
+        at[2] = pair;
+        for (int i = 0; i < 3; ++i) {
+            *at[i]++ = '\r';
+            *at[i]++ = '\n';
+            if (static_cast<std::size_t>(at[i] - blocks[i].data()) >= kBlockBytes && !handOver(i)) {
+                return fail(*paths[i], errorOf(i));
+            }
         }
         if (progress != nullptr && (k + 1) % kReportEvery == 0) {
             progress->fraction(0.6 + 0.35 * static_cast<double>(k + 1) / count);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!handOver(i)) {
+            return fail(*paths[i], errorOf(i));
         }
     }
     if (!unsortedFile.close()) {

@@ -175,7 +175,7 @@ std::string_view DbfTable::storedBytes(int record, int fieldIndex) const {
     }
     const auto width =
         static_cast<std::size_t>(layout_.fields[static_cast<std::size_t>(fieldIndex)].width);
-    return std::string_view(bytes, boundedLength(bytes, width));
+    return std::string_view(bytes, width);
 }
 
 QString DbfTable::cellText(int record, int fieldIndex) const {

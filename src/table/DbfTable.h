@@ -45,7 +45,11 @@ public:
     QString cellText(int record, int field) const;
     /** The same text as bytes in the table's own code page, undecoded. */
     std::string cellBytes(int record, int field) const;
-    /** The cell's stored bytes up to the first NUL, untrimmed and not copied. */
+    /**
+     * The cell's stored bytes, its whole width: untrimmed, not cut at a NUL, not copied. A
+     * text that reads whole as a number from these holds no NUL, so it reads the same as
+     * the cell's text.
+     */
     std::string_view storedBytes(int record, int field) const;
 
     /** The code page the texts are decoded from, as a QStringDecoder name. */

@@ -144,6 +144,21 @@ INSTANTIATE_TEST_SUITE_P(EveryStage, Stops,
                                            "Loading data for processing...please wait.",
                                            "Sorting...", "Sort complete..."));
 
+TEST_F(Analysis, ANulEndsACellAsTheGridShowsIt) {
+    auto t = table({"5", "3", "8", "1"});
+    t.reset();
+    // Header 32 + 2 descriptors of 32 + terminator = 97; records of 1 + 4 + 12 bytes; the
+    // third record's VALUE starts at 97 + 2 x 17 + 5 = 136 and holds "8" and blanks.
+    testing::patchBytes(QDir(folder.path()).filePath("t.dbf"), 137, QByteArray("\0xy", 3));
+    QString error;
+    t = DbfTable::open(QDir(folder.path()).filePath("t.dbf"), error);
+    ASSERT_TRUE(t) << error.toStdString();
+    ASSERT_EQ(t->cellText(2, 1), QStringLiteral("8"));
+    const AnalysisOutcome outcome = RunAnalysis(*t, 1, folder.path());
+    ASSERT_TRUE(outcome.completed()) << outcome.message.toStdString();
+    EXPECT_EQ(fileBytes(outcome.pairsFile), fileBytes(kGolden + "worked-Unsorted-Sorted.csv"));
+}
+
 TEST_F(Analysis, AFolderThatCannotBeWrittenFailsWithItsReason) {
     const auto t = table({"5", "3", "8", "1"});
     const AnalysisOutcome outcome =
