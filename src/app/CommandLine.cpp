@@ -12,8 +12,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -531,6 +533,12 @@ int CommandLine::run(const QStringList& arguments) {
         if (!TableRun(plan, *options, out_, err_).run()) {
             status = 1;
         }
+    }
+    // Figures that never reached their reader (a full disk, a closed pipe) are a failure.
+    if (std::fflush(out_) != 0 || std::ferror(out_) != 0) {
+        std::fprintf(err_, "quarvel analyse: the standard output could not be written: %s\n",
+                     std::strerror(errno));
+        status = 1;
     }
     return status;
 }

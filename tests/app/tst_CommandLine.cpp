@@ -29,8 +29,12 @@ struct Finished {
 };
 
 // The real program, as a script would start it: no display at all.
-Finished runProgram(const QStringList& arguments, const QString& folder) {
+Finished runProgram(const QStringList& arguments, const QString& folder,
+                    const QString& outputFile = QString()) {
     QProcess process;
+    if (!outputFile.isEmpty()) {
+        process.setStandardOutputFile(outputFile);
+    }
     process.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
@@ -189,6 +193,15 @@ private slots:
             QVERIFY2(help.out.contains(option), option);
         }
         QCOMPARE(runProgram({"--help"}, folder()).status, 0);
+    }
+
+    void figuresThatCannotBeWrittenAreAFailure() {
+        QFile::copy(kSamples + "/counties.dbf", inFolder("counties.dbf"));
+        const Finished full =
+            runProgram({"analyse", "counties.dbf", "--json"}, folder(), "/dev/full");
+        QCOMPARE(full.status, 1);
+        QVERIFY2(full.err.contains("the standard output could not be written: No space left"),
+                 qPrintable(full.err));
     }
 
     void jsonReadsBackToTheResults() {
