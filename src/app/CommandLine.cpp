@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -60,6 +61,8 @@ const char* const kAnalyseUsage =
     "\n"
     "Exit status: 0 when every table succeeded, 1 when any table was refused or failed (the\n"
     "others still run), 2 for wrong usage.\n";
+
+const QString kStopped = QStringLiteral("Stopped; the files of this table were left as they were.");
 
 struct Options {
     QStringList tables;
@@ -282,6 +285,15 @@ QString plainText(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// Set by Ctrl+C (or a polite kill): the work stops at the next stage and leaves no file
+// half-made; a second signal ends the program at once.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int signal) {
+    interrupted = 1;
+    std::signal(signal, SIG_DFL);
+}
+
 // The stages on standard error, once a table has taken more than a second, on a terminal.
 class TerminalProgress final : public Progress {
 public:
@@ -299,6 +311,7 @@ public:
         done_ = done;
         show();
     }
+    bool stopRequested() override { return interrupted != 0; }
     void finish() {
         if (shown_) {
             std::fputs("\n", err_);
@@ -380,7 +393,8 @@ public:
         AnalysisOutcome outcome = RunAnalysis(*table, field, plan_.folder, &progress);
         if (!outcome.completed()) {
             progress.finish();
-            return refuse(outcome.message);
+            return refuse(outcome.status == AnalysisOutcome::Status::Stopped ? kStopped
+                                                                             : outcome.message);
         }
         const AnalysisResults& results = outcome.results;
         if (!plan_.results.isEmpty()) {
@@ -397,7 +411,7 @@ public:
                 WriteJoinFile(*table, relate, field, results, plan_.join, &progress);
             if (!join.written) {
                 progress.finish();
-                return refuse(join.message);
+                return refuse(join.stopped ? kStopped : join.message);
             }
         }
         if (!plan_.picture.isEmpty()) {
@@ -528,10 +542,16 @@ int CommandLine::run(const QStringList& arguments) {
         }
     }
 
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     int status = 0;
     for (const TablePlan& plan : plans) {
         if (!TableRun(plan, *options, out_, err_).run()) {
             status = 1;
+        }
+        if (interrupted != 0) {
+            status = 130; // as a shell reports a command ended by Ctrl+C
+            break;
         }
     }
     // Figures that never reached their reader (a full disk, a closed pipe) are a failure.
