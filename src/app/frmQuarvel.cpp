@@ -2,6 +2,7 @@
 
 #include "Analysis.h"
 #include "Artwork.h"
+#include "BackgroundWork.h"
 #include "FavoriteFolder.h"
 #include "FieldValues.h"
 #include "HelpLauncher.h"
@@ -9,6 +10,7 @@
 #include "Twips.h"
 #include "WindowSetup.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
@@ -27,6 +31,8 @@ namespace quarvel {
 namespace {
 
 constexpr int kPollMilliseconds = 500;
+// Work that ends sooner shows only its stage texts; longer work also shows how far it is.
+constexpr int kProgressDelayMilliseconds = 300;
 
 QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
     auto* action = menu->addAction(caption);
@@ -51,6 +57,12 @@ frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindow
     setFont(dialogFont());
     buildControls();
     buildMenus();
+    // Long work runs on the worker; its stages come here, and while it runs the commands
+    // that would start other work are disabled.
+    connect(&platform_.work, &BackgroundWork::busyChanged, this, &frmQuarvel::workBusy);
+    connect(&platform_.work, &BackgroundWork::stageChanged, this, &frmQuarvel::setStatusText);
+    connect(&platform_.work, &BackgroundWork::fractionChanged, this,
+            [this](double done) { progress_->setValue(static_cast<int>(done * 100 + 0.5)); });
     resize(clientSize().width(), menuBar()->sizeHint().height() + clientSize().height());
     Form_Load();
 }
@@ -128,6 +140,17 @@ void frmQuarvel::buildControls() {
     statusText_->setObjectName(QStringLiteral("StatusBar1Text"));
     statusText_->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(statusText_, 1);
+    progress_ = new QProgressBar(StatusBar1);
+    progress_->setObjectName(QStringLiteral("StatusBar1Progress"));
+    progress_->setRange(0, 100);
+    progress_->setMaximumWidth(twipsRect(0, 0, 2400, 0).width());
+    progress_->setMaximumHeight(statusRect.height() - 6);
+    progress_->hide();
+    StatusBar1->addPermanentWidget(progress_);
+    progressDelay_ = new QTimer(this);
+    progressDelay_->setSingleShot(true);
+    progressDelay_->setInterval(kProgressDelayMilliseconds);
+    connect(progressDelay_, &QTimer::timeout, progress_, &QWidget::show);
     setStatusBar(StatusBar1);
 
     fitLabelTexts();
@@ -361,21 +384,10 @@ void frmQuarvel::Grid_Click(int column) {
     }
 }
 
-namespace {
-
-// The analysis's stages as the status line's texts, each shown at once.
-class StatusLineProgress final : public Progress {
-public:
-    explicit StatusLineProgress(frmQuarvel& window) : window_(window) {}
-    void stage(const QString& text) override { window_.setStatusText(text); }
-
-private:
-    frmQuarvel& window_;
-};
-
-} // namespace
-
 void frmQuarvel::cmdDoIt_Click() {
+    if (platform_.work.busy()) {
+        return; // the button is disabled meanwhile; a queued click changes nothing
+    }
     if (FieldListFilled == 0 && model_ != nullptr) {
         // A table has been loaded since the list was filled, so the list still names the
         // fields of the table shown before: its selection would pick an unseen field of the
@@ -390,18 +402,33 @@ void frmQuarvel::cmdDoIt_Click() {
         return;
     }
     const int field = analysedField();
-    AnalysisOutcome outcome;
-    QString folder;
     if (field < 0) {
         setStatusText(stage::kVerifying);
-        outcome = NoFieldRefusal();
-    } else {
-        FieldColumn = field + 1;
-        // Files go beside the table analysed, whatever the process's current folder.
-        const DbfTable& table = model_->table();
-        folder = QFileInfo(table.path()).absolutePath();
-        StatusLineProgress progress(*this);
-        outcome = RunAnalysis(table, field, folder, &progress);
+        showOutcome(NoFieldRefusal(), QString());
+        return;
+    }
+    FieldColumn = field + 1;
+    // Files go beside the table analysed, whatever the process's current folder. The work
+    // runs on the worker with its own hold on the table and the user's locale as it is now.
+    const std::shared_ptr<const DbfTable> table = model_->sharedTable();
+    const QString folder = QFileInfo(table->path()).absolutePath();
+    const QLocale locale;
+    const QPointer<frmQuarvel> self(this);
+    platform_.work.start<AnalysisOutcome>(
+        [table, field, folder, locale](Progress& progress) {
+            return RunAnalysis(*table, field, folder, &progress, locale);
+        },
+        [self, folder](AnalysisOutcome& outcome) {
+            if (self != nullptr) {
+                self->showOutcome(std::move(outcome), folder);
+            }
+        });
+}
+
+void frmQuarvel::showOutcome(AnalysisOutcome outcome, const QString& folder) {
+    if (outcome.status == AnalysisOutcome::Status::Stopped) {
+        setStatusText(outcome.statusText);
+        return;
     }
     if (!outcome.completed()) {
         platform_.dialogs.message(this, outcome.message, QStringLiteral("Error!"),
@@ -414,6 +441,22 @@ void frmQuarvel::cmdDoIt_Click() {
     mnuFileCreateJoin->setEnabled(true);
     mnuViewQuarvel->setEnabled(true);
     setStatusText(QStringLiteral("Calculations complete."));
+}
+
+void frmQuarvel::workBusy(bool busy) {
+    if (busy) {
+        doItEnabled_ = cmdDoIt->isEnabled();
+        progress_->setValue(0);
+        progressDelay_->start();
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+        progressDelay_->stop();
+        progress_->hide();
+        QApplication::restoreOverrideCursor();
+    }
+    cmdDoIt->setEnabled(busy ? false : doItEnabled_);
+    cmdOpen->setEnabled(!busy);
+    mnuFileOpen->setEnabled(!busy);
 }
 
 void frmQuarvel::offerToSave(const QString& folder) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Analysis.h"
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
 #include "DbfTableModel.h"
@@ -13,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTableView;
@@ -72,7 +74,9 @@ private:
     void openCommand();
     void Grid_Click(int column);
     void cmdDoIt_Click();
+    void showOutcome(AnalysisOutcome outcome, const QString& folder);
     void offerToSave(const QString& folder);
+    void workBusy(bool busy);
     void bindTable(std::unique_ptr<DbfTable> table);
     void keepShownTable();
     QString startFolder() const;
@@ -121,6 +125,9 @@ private:
     Platform& platform_;
     ChildWindows& children_;
     QLabel* statusText_ = nullptr;
+    QProgressBar* progress_ = nullptr; ///< beside the status line, for work that takes a while
+    QTimer* progressDelay_ = nullptr;
+    bool doItEnabled_ = false; ///< Do It's state before work disabled it
     DbfTableModel* model_ = nullptr;
     // What the open dialog reports about the file confirmed last; empty until then.
     QString dialogFileName_;

@@ -1,4 +1,5 @@
 #include "AnalysisResults.h"
+#include "BackgroundWork.h"
 #include "CommandLine.h"
 #include "QtPlatform.h"
 #include "StartUp.h"
@@ -21,7 +22,8 @@ int main(int argc, char* argv[]) {
     quarvel::HostSystemInfo systemInfo;
     quarvel::HostRegistry registry;
     quarvel::FocusKeySender keys;
-    quarvel::Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys};
+    quarvel::BackgroundWork work; // outlives the windows; stops its work when they are gone
+    quarvel::Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys, work};
 
     quarvel::StartUp startUp(results, platform);
     startUp.run();

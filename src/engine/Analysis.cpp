@@ -150,6 +150,11 @@ bool writeValueFiles(const QDir& folder, const std::vector<double>& unsorted,
         }
         if (progress != nullptr && (k + 1) % kReportEvery == 0) {
             progress->fraction(0.6 + 0.35 * static_cast<double>(k + 1) / count);
+            if (progress->stopRequested()) {
+                pairsFile.cancel();
+                removeIntermediates();
+                return false;
+            }
         }
     }
     for (int i = 0; i < 3; ++i) {
@@ -224,7 +229,11 @@ AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& fol
         if (progress != nullptr) {
             progress->fraction(0.05 + 0.35 * done);
         }
+        return progress == nullptr || !progress->stopRequested();
     });
+    if (read.stopped) {
+        return stopped();
+    }
     if (read.problem) {
         return refusal(read.problem->describe() +
                            QStringLiteral(".\r\nCorrect the table or choose another field."),

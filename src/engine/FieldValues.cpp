@@ -16,7 +16,7 @@ QString CellProblem::describe() const {
 }
 
 FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& locale,
-                            const std::function<void(double)>& onFraction) {
+                            const std::function<bool(double)>& onFraction) {
     FieldValues read;
     const int count = table.recordCount();
     read.values.resize(static_cast<std::size_t>(count));
@@ -39,8 +39,11 @@ FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& loc
             return read;
         }
         read.values[static_cast<std::size_t>(record)] = *value;
-        if (onFraction && (record + 1) % kReportEvery == 0) {
-            onFraction(static_cast<double>(record + 1) / count);
+        if (onFraction && (record + 1) % kReportEvery == 0 &&
+            !onFraction(static_cast<double>(record + 1) / count)) {
+            read.values.clear();
+            read.stopped = true;
+            return read;
         }
     }
     return read;

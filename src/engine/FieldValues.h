@@ -27,14 +27,16 @@ struct CellProblem {
 struct FieldValues {
     std::vector<double> values;
     std::optional<CellProblem> problem;
+    bool stopped = false; ///< the reading was asked to stop; values is empty
 };
 
 /**
  * Reads one field of every record with the cell-value conversion (CellValue), which the
- * analysis and the join file share. onFraction, when given, hears how far the reading is.
+ * analysis and the join file share. onFraction, when given, hears how far the reading is
+ * now and then, and ends the reading (stopped) by returning false.
  */
 FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& locale = QLocale(),
-                            const std::function<void(double)>& onFraction = {});
+                            const std::function<bool(double)>& onFraction = {});
 
 /**
  * The field a new table's field list selects at first: the first whose first record starts

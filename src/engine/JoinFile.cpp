@@ -88,6 +88,11 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
             block.clear();
             if (progress != nullptr) {
                 progress->fraction(static_cast<double>(record + 1) / count);
+                if (progress->stopRequested()) {
+                    file.cancel();
+                    outcome.stopped = true;
+                    return outcome;
+                }
             }
         }
     }

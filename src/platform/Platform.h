@@ -8,6 +8,8 @@
 
 namespace quarvel {
 
+class BackgroundWork;
+
 /** The splash's blocking wait: the thread sleeps and handles no events meanwhile. */
 class Waiter {
 public:
@@ -46,7 +48,7 @@ public:
     virtual QString configFolder() const = 0;
 };
 
-/** The seams a window may need, handed in by the start-up routine. */
+/** The seams a window may need, and the thread its long work runs on, handed in at start. */
 struct Platform {
     Dialogs& dialogs;
     Waiter& waiter;
@@ -55,6 +57,7 @@ struct Platform {
     SystemInfo& systemInfo;
     Registry& registry;
     KeySender& keys;
+    BackgroundWork& work;
 };
 
 } // namespace quarvel

@@ -186,6 +186,7 @@ QString DbfTable::decode(const std::string& bytes) const {
     if (isAscii(bytes)) {
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     }
+    const std::lock_guard<std::mutex> lock(decoding_);
     decoder_.resetState();
     return decoder_.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }

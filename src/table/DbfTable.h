@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,8 @@ namespace quarvel {
  * blanks; dates YYYYMMDD as YYYY-MM-DD; logicals as their letter; NULLs (blanks, a numeric
  * field of asterisks, "?" logicals, zero dates) as the empty text; memo and other fields
  * trimmed. Texts are decoded in the table's code page: its .cpg file, else its language
- * driver byte, else UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+ * driver byte, else UTF-8 when the bytes are valid UTF-8, else Windows-1252. A table once
+ * opened is never changed, so any thread may read it.
  */
 class DbfTable {
 public:
@@ -72,6 +74,9 @@ private:
     int recordCount_ = 0;
     int deletedCount_ = 0;
     QString codePage_;
+    // The grid reads cells on the windows' thread while long work reads them on another;
+    // the decoder keeps state between calls, so one caller uses it at a time.
+    mutable std::mutex decoding_;
     mutable QStringDecoder decoder_;
     std::vector<QString> names_;
 };

@@ -47,6 +47,7 @@ private:
             fakes->dialogs.inputAnswers.push_back(name);
         }
         child<QPushButton>(window.get(), "cmdDoIt")->click();
+        waitForWork();
     }
 
     QStringList filesHere() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundWork.h"
 #include "Dialogs.h"
 #include "Platform.h"
 
@@ -141,7 +142,8 @@ struct FakePlatform {
     FakeSystemInfo systemInfo;
     FakeRegistry registry;
     FakeKeySender keys;
-    Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys};
+    BackgroundWork work; ///< the real worker thread: tests wait until it is idle
+    Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys, work};
 };
 
 } // namespace quarvel::testing

@@ -58,6 +58,10 @@ void MainWindowHarness::load(const QString& title, const TableSpec& tableSpec, i
     child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(field);
 }
 
+void MainWindowHarness::waitForWork() {
+    QTRY_VERIFY_WITH_TIMEOUT(!fakes->work.busy(), 60000);
+}
+
 DbfTableModel* MainWindowHarness::gridModel() const {
     return window->findChild<DbfTableModel*>(QStringLiteral("Data1"));
 }

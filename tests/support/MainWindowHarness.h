@@ -45,6 +45,9 @@ protected:
     /** Writes the table, opens it and selects the field at this index of the list. */
     void load(const QString& title, const TableSpec& tableSpec, int field = 1);
 
+    /** Waits until the long work the windows started has ended and its result is shown. */
+    void waitForWork();
+
     /** The grid's model, nullptr before a table has been loaded. */
     DbfTableModel* gridModel() const;
     /** The grid as a whole: row 0 the field names, column 0 empty; 1 x 1 with no table. */
