@@ -65,6 +65,7 @@ void BM_AnalysisRun(benchmark::State& state) {
     for (auto _ : state) {
         fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
         window.findChild<QPushButton*>("cmdDoIt")->click();
+        bench.waitForWork();
         if (!window.findChild<QAction*>("mnuViewQuarvel")->isEnabled()) {
             state.SkipWithError("the run did not complete");
             return;

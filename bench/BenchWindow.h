@@ -39,6 +39,13 @@ struct BenchWindow {
         auto* fields = window.findChild<QComboBox*>("cmbFieldList");
         fields->setCurrentIndex(fields->findText(QStringLiteral("POP")));
     }
+
+    /** Waits until the work the windows started has ended and its result is shown. */
+    void waitForWork() {
+        while (fakes.work.busy()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+    }
 };
 
 } // namespace quarvel::bench

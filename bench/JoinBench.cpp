@@ -25,14 +25,16 @@ void BM_WriteJoinFile(benchmark::State& state) {
     AnalysisResults& results = bench.results;
     fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
     window.findChild<QPushButton*>("cmdDoIt")->click();
+    bench.waitForWork();
 
-    frmJoin join(results, window, fakes.dialogs);
+    frmJoin join(results, window, fakes.dialogs, fakes.work);
     auto* relate = join.findChild<QComboBox*>("cmbJoinList");
     relate->setCurrentIndex(relate->findText(QStringLiteral("ID")));
     for (auto _ : state) {
         fakes.dialogs.inputAnswers.push_back(QStringLiteral("Join.txt"));
         fakes.dialogs.messages.clear();
         join.findChild<QPushButton*>("cmdDotIt")->click();
+        bench.waitForWork();
         if (fakes.dialogs.messages.empty() ||
             fakes.dialogs.messages.back().title != QLatin1String("File done.")) {
             state.SkipWithError("the join file was not written");

@@ -35,7 +35,7 @@ StartUp::StartUp(AnalysisResults& results, Platform& platform)
         return std::make_unique<frmView>(results_, heights_, platform_.dialogs);
     });
     children_.setFactory(ChildWindow::Join, [this] {
-        return std::make_unique<frmJoin>(results_, *main_, platform_.dialogs);
+        return std::make_unique<frmJoin>(results_, *main_, platform_.dialogs, platform_.work);
     });
     children_.setFactory(ChildWindow::About,
                          [this] { return std::make_unique<frmAbout>(platform_); });

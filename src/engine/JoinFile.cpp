@@ -123,6 +123,22 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
     return outcome;
 }
 
+AnalysisResults JoinSummary(const AnalysisResults& results) {
+    AnalysisResults summary;
+    summary.FirstQuartile = results.FirstQuartile;
+    summary.Median = results.Median;
+    summary.ThirdQuartile = results.ThirdQuartile;
+    summary.ValueCount = results.ValueCount;
+    summary.LowerInnerFence = results.LowerInnerFence;
+    summary.UpperInnerFence = results.UpperInnerFence;
+    summary.LowerOuterFence = results.LowerOuterFence;
+    summary.UpperOuterFence = results.UpperOuterFence;
+    summary.ValuesDigest = results.ValuesDigest;
+    summary.TablePath = results.TablePath;
+    summary.FieldName = results.FieldName;
+    return summary;
+}
+
 JoinCounts CountJoinClasses(const AnalysisResults& results) {
     JoinCounts counts;
     for (double v : results.SortedValues) {

@@ -39,6 +39,9 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
                           const AnalysisResults& results, const QString& path,
                           Progress* progress = nullptr, const QLocale& locale = QLocale());
 
+/** The results without their values: what a join file needs, cheap to hand to a worker. */
+AnalysisResults JoinSummary(const AnalysisResults& results);
+
 /** Records per rank (index 0 for rank 1) and per note, in the order of the rules. */
 struct JoinCounts {
     int ranks[4] = {0, 0, 0, 0};

@@ -1,6 +1,7 @@
 #include "frmJoin.h"
 
 #include "Analysis.h"
+#include "BackgroundWork.h"
 #include "JoinFile.h"
 #include "RankPicture.h"
 #include "Twips.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 namespace quarvel {
@@ -24,8 +26,9 @@ void fitWrapped(QLabel* label) {
 
 } // namespace
 
-frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), results_(results), host_(host), dialogs_(dialogs) {
+frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs,
+                 BackgroundWork& work, QWidget* parent)
+    : QWidget(parent), results_(results), host_(host), dialogs_(dialogs), work_(work) {
     setObjectName(QStringLiteral("frmJoin"));
     setWindowTitle(QStringLiteral("Create Join-able file"));
     setFont(dialogFont());
@@ -58,6 +61,10 @@ frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialog
     setTabOrder(cmdDotIt, cmdCancel);
     connect(cmdDotIt, &QPushButton::clicked, this, &frmJoin::cmdDotIt_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmJoin::cmdCancel_Click);
+    // While long work runs (here or in another window), Do It waits for it.
+    cmdDotIt->setEnabled(!work_.busy());
+    connect(&work_, &BackgroundWork::busyChanged, cmdDotIt,
+            [this](bool busy) { cmdDotIt->setEnabled(!busy); });
     addEscapeShortcut(*this, cmdCancel);
 
     Form_Load();
@@ -84,6 +91,9 @@ void frmJoin::error(const QString& text) {
 }
 
 void frmJoin::cmdDotIt_Click() {
+    if (work_.busy()) {
+        return; // the button is disabled meanwhile; a queued click changes nothing
+    }
     const int relate = cmbJoinList->currentIndex();
     if (relate < 0) {
         error(QStringLiteral("A 'Relate' field must be chosen"));
@@ -108,9 +118,27 @@ void frmJoin::cmdDotIt_Click() {
     }
     host_.setStatusText(QStringLiteral("Writing Join file (") + name + QStringLiteral(")."));
 
-    // A bare name lands beside the table; a name with a folder goes where it says.
+    // A bare name lands beside the table; a name with a folder goes where it says. The file
+    // is written on the worker, from the table and what the results say of the values.
     const QString path = OutputPath(QFileInfo(table->path()).absolutePath(), name);
-    const JoinOutcome outcome = WriteJoinFile(*table, relate, valueField, results_, path);
+    const AnalysisResults summary = JoinSummary(results_);
+    const QLocale locale;
+    const QPointer<frmJoin> self(this);
+    work_.start<JoinOutcome>(
+        [table, relate, valueField, summary, path, locale](Progress& progress) {
+            return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
+        },
+        [self](JoinOutcome& outcome) {
+            if (self != nullptr) {
+                self->showOutcome(outcome);
+            }
+        });
+}
+
+void frmJoin::showOutcome(const JoinOutcome& outcome) {
+    if (outcome.stopped) {
+        return;
+    }
     if (!outcome.written) {
         error(outcome.message);
         host_.setStatusText(QStringLiteral("The join file was not written."));

@@ -2,6 +2,7 @@
 
 #include "AnalysisResults.h"
 #include "Dialogs.h"
+#include "JoinFile.h"
 #include "JoinHost.h"
 
 #include <QWidget>
@@ -12,6 +13,8 @@ class QPushButton;
 
 namespace quarvel {
 
+class BackgroundWork;
+
 /**
  * The join window: writes a file that gives every record of the table its quartile rank
  * and outlier note, keyed by a relate field the user picks, to be joined back to the table
@@ -21,7 +24,7 @@ class frmJoin : public QWidget {
     Q_OBJECT
 
 public:
-    frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs,
+    frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs, BackgroundWork& work,
             QWidget* parent = nullptr);
 
 private:
@@ -38,11 +41,13 @@ private:
     void cmdDotIt_Click();
     void cmdCancel_Click();
 
+    void showOutcome(const JoinOutcome& outcome);
     void error(const QString& text);
 
     const AnalysisResults& results_;
     JoinHost& host_;
     Dialogs& dialogs_;
+    BackgroundWork& work_;
 };
 
 } // namespace quarvel

@@ -97,11 +97,12 @@ private slots:
         fakes->dialogs.inputAnswers.push_back("Median.csv");
         child<QPushButton>(window.get(), "cmdDoIt")->click();
         waitForWork();
-        frmJoin join(*results, *window, fakes->dialogs);
+        frmJoin join(*results, *window, fakes->dialogs, fakes->work);
         QCOMPARE(child<QComboBox>(&join, "cmbJoinList")->itemText(relate), relateName);
         child<QComboBox>(&join, "cmbJoinList")->setCurrentIndex(relate);
         fakes->dialogs.inputAnswers.push_back("Join.txt");
         child<QPushButton>(&join, "cmdDotIt")->click();
+        waitForWork();
         UniformSequence heights;
         frmView view(*results, heights, fakes->dialogs);
         view.show();

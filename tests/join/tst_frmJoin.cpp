@@ -1,4 +1,5 @@
 #include "Analysis.h"
+#include "BackgroundWork.h"
 #include "Controls.h"
 #include "DbfTable.h"
 #include "FakePlatform.h"
@@ -43,6 +44,7 @@ class tst_frmJoin : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> dir;
     FakeDialogs dialogs;
+    BackgroundWork work;
     AnalysisResults results;
     FakeJoinHost host;
     QPointer<frmJoin> join;
@@ -67,7 +69,7 @@ private:
     }
 
     void openJoin() {
-        join = new frmJoin(results, host, dialogs);
+        join = new frmJoin(results, host, dialogs, work);
         join->setAttribute(Qt::WA_DeleteOnClose);
         join->show();
     }
@@ -76,6 +78,7 @@ private:
         child<QComboBox>(join, "cmbJoinList")->setCurrentIndex(relate);
         dialogs.inputAnswers.push_back(name);
         child<QPushButton>(join, "cmdDotIt")->click();
+        QTRY_VERIFY(!work.busy());
     }
 
 private slots:
