@@ -261,8 +261,7 @@ void frmQuarvel::openCommand() {
     }
     txtInfile->setText(TableFolder + dialogFileTitle_);
     setStatusText(QStringLiteral("Loading ") + TableFolder);
-    LoadData();
-    setStatusText(QStringLiteral("Ready..."));
+    LoadData(); // the table is read on the worker; "Ready..." follows once it is shown
 }
 
 void frmQuarvel::OpenFile() {
@@ -285,32 +284,56 @@ void frmQuarvel::OpenFile() {
 // ---------------------------------------------------------------------------------------
 // Loading the table into the grid.
 
+namespace {
+
+// A table read on the worker, on its way to the grid.
+struct ReadTable {
+    std::unique_ptr<DbfTable> table;
+    QString problem;
+};
+
+} // namespace
+
 void frmQuarvel::LoadData() {
+    if (platform_.work.busy()) {
+        return; // Open is disabled while work runs
+    }
     TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
     ConnectAttempt = 1;
-    for (;;) {
-        QString problem;
-        // The first attempt opens the chosen file itself; the second has no record source
-        // left to open, and so only confirms the failure.
-        std::unique_ptr<DbfTable> table =
-            ConnectAttempt == 1 ? DbfTable::open(TableFolder + dialogFileTitle_, problem) : nullptr;
-        if (table) {
-            bindTable(std::move(table));
-            break;
-        }
-        if (ConnectAttempt == 1) {
-            TableName.clear();
-            ConnectAttempt = 2;
-            continue;
-        }
+    const QString path = TableFolder + dialogFileTitle_;
+    const QPointer<frmQuarvel> self(this);
+    platform_.work.start<ReadTable>(
+        [path](Progress& progress) {
+            ReadTable read;
+            read.table = DbfTable::open(path, read.problem, [&progress](double done) {
+                progress.fraction(done);
+                return !progress.stopRequested();
+            });
+            return read;
+        },
+        [self](ReadTable& read) {
+            if (self != nullptr) {
+                self->showTable(std::move(read.table));
+            }
+        });
+}
+
+void frmQuarvel::showTable(std::unique_ptr<DbfTable> table) {
+    if (table) {
+        bindTable(std::move(table));
+        Grid->setColumnHidden(0, true);
+        FieldListFilled = 0;
+    } else {
+        // The second attempt has no record source left to open, and so only confirms the
+        // failure.
+        TableName.clear();
+        ConnectAttempt = 2;
         platform_.dialogs.message(
             this, QStringLiteral("A connection could not be made to the database record source."),
             QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical);
         keepShownTable();
-        return;
     }
-    Grid->setColumnHidden(0, true);
-    FieldListFilled = 0;
+    setStatusText(QStringLiteral("Ready..."));
 }
 
 void frmQuarvel::keepShownTable() {

@@ -38,7 +38,10 @@ public:
 
     /** The open command: choose a table in the open dialog and load it. */
     void OpenFile();
-    /** Binds the table chosen last to the grid; the next poll tick rebuilds the field list. */
+    /**
+     * Reads the table chosen last on the worker and then binds it to the grid; the next poll
+     * tick rebuilds the field list.
+     */
     void LoadData();
 
     /** The table the grid shows, or nullptr before the first successful load. */
@@ -77,6 +80,7 @@ private:
     void showOutcome(AnalysisOutcome outcome, const QString& folder);
     void offerToSave(const QString& folder);
     void workBusy(bool busy);
+    void showTable(std::unique_ptr<DbfTable> table);
     void bindTable(std::unique_ptr<DbfTable> table);
     void keepShownTable();
     QString startFolder() const;

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
+#include <new>
 #include <string_view>
 
 namespace quarvel {
@@ -42,19 +44,48 @@ constexpr char kEndOfFile = 0x1A;
 
 DbfTable::~DbfTable() = default;
 
-std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error) {
+std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error,
+                                         const std::function<bool(double)>& onFraction) {
+    // Only a regular file is read: a pipe or a device would never end, or never start.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        error = QStringLiteral("The file cannot be opened: it is not a regular file.");
+        return nullptr;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         error = QStringLiteral("The file cannot be opened: %1").arg(file.errorString());
         return nullptr;
     }
     std::unique_ptr<DbfTable> table(new DbfTable);
     table->path_ = path;
-    table->data_ = file.readAll();
+    // Read in large pieces, so that a long read can tell how far it is and be stopped.
+    const qint64 fileSize = file.size();
+    try {
+        table->data_ = QByteArray(fileSize, Qt::Uninitialized);
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("The file is too large to be read into memory (%1 bytes).")
+                    .arg(fileSize);
+        return nullptr;
+    }
+    constexpr qint64 kPiece = qint64(1) << 26;
+    qint64 got = 0;
+    while (got < fileSize) {
+        const qint64 read = file.read(table->data_.data() + got, std::min(kPiece, fileSize - got));
+        if (read <= 0) {
+            break;
+        }
+        got += read;
+        if (onFraction && !onFraction(static_cast<double>(got) / static_cast<double>(fileSize))) {
+            error = QStringLiteral("The reading was stopped.");
+            return nullptr;
+        }
+    }
     if (file.error() != QFileDevice::NoError) {
         error = QStringLiteral("The file cannot be read: %1").arg(file.errorString());
         return nullptr;
     }
+    table->data_.truncate(got); // a file that shrank while it was read keeps what was read
     file.close();
 
     std::string problem;

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,8 +30,13 @@ namespace quarvel {
  */
 class DbfTable {
 public:
-    /** Opens the table at exactly this path; nullptr with a sentence in error on failure. */
-    static std::unique_ptr<DbfTable> open(const QString& path, QString& error);
+    /**
+     * Opens the table at exactly this path; nullptr with a sentence in error on failure.
+     * onFraction, when given, hears how much of the file has been read, and stops the
+     * reading by returning false.
+     */
+    static std::unique_ptr<DbfTable> open(const QString& path, QString& error,
+                                          const std::function<bool(double)>& onFraction = {});
 
     DbfTable(const DbfTable&) = delete;
     DbfTable& operator=(const DbfTable&) = delete;

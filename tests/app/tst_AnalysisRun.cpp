@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <limits>
 #include <memory>
@@ -312,7 +313,9 @@ private slots:
         second.records = {{"10115", "900", "7"}, {"10117", "800", "9"}, {"10119", "700", "4"}};
         writeTable(inFolder("second.dbf"), second);
         choose("second.dbf");
+        child<QTimer>(window.get(), "check")->stop(); // no tick until Do It is pressed
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QVERIFY(!window->fieldListFilled());
         QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentText(),
                  QStringLiteral("POP"));
@@ -391,6 +394,7 @@ private slots:
         writeBytes(broken, QByteArray("not a table"));
         fakes->dialogs.openAnswers.push_back(OpenFileChoice{broken, "bad.dbf"});
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), inFolder("t.dbf"));
         doIt(true, "Median.csv");
         QVERIFY(QFile::exists(inFolder("Unsorted-Sorted.csv")));

@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -53,6 +54,7 @@ private slots:
     void firstOpenCancelledChangesNothing() {
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
         child<QPushButton>(window.get(), "cmdOpen")->click();
+        waitForWork();
         QCOMPARE(fakes->dialogs.openDialogs.size(), size_t(1));
         const OpenFileSettings& shown = fakes->dialogs.openDialogs.front();
         QCOMPARE(shown.filter, QStringLiteral("Dbase attribute table (.dbf)|*.dbf|"));
@@ -74,6 +76,7 @@ private slots:
     void firstOpenStartsAmongTheSamples() {
         QVERIFY(QDir(program->path()).mkdir("samples"));
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QCOMPARE(QDir(fakes->dialogs.openDialogs.front().initialFolder),
                  QDir(program->filePath("samples")));
     }
@@ -81,7 +84,9 @@ private slots:
     void openLoadsTheChosenTable() {
         choose("places.dbf");
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
+        child<QTimer>(window.get(), "check")->stop(); // the list waits for the tick
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
 
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
         QCOMPARE(statuses.count(), 2);
@@ -111,6 +116,7 @@ private slots:
 
         // Within one tick the list is built and the first numeric field chosen.
         QVERIFY(!window->fieldListFilled());
+        child<QTimer>(window.get(), "check")->start();
         QTRY_VERIFY(window->fieldListFilled());
         QVERIFY(child<QTableView>(window.get(), "Grid")->isVisible());
         QVERIFY(child<QPushButton>(window.get(), "cmdDoIt")->isEnabled());
@@ -123,8 +129,10 @@ private slots:
     void nextOpenStartsInTheFolderChosenLast() {
         choose("places.dbf");
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QDir::setCurrent(QDir::homePath());
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QCOMPARE(fakes->dialogs.openDialogs.size(), size_t(2));
         QCOMPARE(QDir(fakes->dialogs.openDialogs.back().initialFolder), QDir(folder()));
     }
@@ -137,12 +145,15 @@ private slots:
 
         cancelNextDialog();
         QSignalSpy statuses(window.get(), &frmQuarvel::statusTextChanged);
+        child<QTimer>(window.get(), "check")->stop(); // the list waits for the tick
         child<QPushButton>(window.get(), "cmdOpen")->click();
+        waitForWork();
         QVERIFY(gridModel() != first); // bound again
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
         QCOMPARE(statuses.count(), 2);
         QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
         QVERIFY(!window->fieldListFilled());
+        child<QTimer>(window.get(), "check")->start();
         QTRY_VERIFY(window->fieldListFilled());
         QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(),
                  1); // a new preselection
@@ -153,8 +164,11 @@ private slots:
     void aSecondTableRebuildsTheListWithinOneTick() {
         openChosen("places.dbf");
         choose("stations.dbf");
+        child<QTimer>(window.get(), "check")->stop(); // the list waits for the tick
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QVERIFY(!window->fieldListFilled());
+        child<QTimer>(window.get(), "check")->start();
         QTRY_VERIFY_WITH_TIMEOUT(window->fieldListFilled(), 700);
         QCOMPARE(listEntries(), QStringList({"ID", "SITE", "ELEV"}));
         QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 2);
@@ -214,6 +228,7 @@ private slots:
                    QByteArray("not a table at all, not even close"));
         choose("broken.dbf");
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
 
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         const ShownMessage& shown = fakes->dialogs.messages.front();
@@ -236,6 +251,7 @@ private slots:
         // A cancelled dialog now loads the table shown once more.
         cancelNextDialog();
         child<QPushButton>(window.get(), "cmdOpen")->click();
+        waitForWork();
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         QCOMPARE(gridText(1, 1), QStringLiteral("Alder"));
     }
@@ -244,6 +260,7 @@ private slots:
         writeBytes(tables->filePath("broken.dbf"), QByteArray("not a table"));
         choose("broken.dbf");
         child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         QVERIFY(gridModel() == nullptr);
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "broken.dbf");

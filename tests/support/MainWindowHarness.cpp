@@ -49,6 +49,7 @@ void MainWindowHarness::choose(const QString& title) {
 void MainWindowHarness::openChosen(const QString& title) {
     choose(title);
     child<QAction>(window.get(), "mnuFileOpen")->trigger();
+    waitForWork(); // the table is read on the worker, then bound; the next tick fills the list
     QTRY_VERIFY(window->fieldListFilled());
 }
 
