@@ -34,6 +34,12 @@ void PlotPicture::pictureChanged() {
     update();
 }
 
+void PlotPicture::setDrawing(DisplayList drawing, QImage painted) {
+    list_ = std::move(drawing);
+    cached_ = std::move(painted); // painted again on the next paint if the size has changed
+    update();
+}
+
 QImage PlotPicture::renderImage(QSize size) const {
     return RenderDrawing(list_, size.isValid() ? size : contentsRect().size(), font());
 }

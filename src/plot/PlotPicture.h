@@ -25,6 +25,8 @@ public:
     DisplayList& displayList() { return list_; }
     const DisplayList& displayList() const { return list_; }
     void pictureChanged();
+    /** Shows a drawing made elsewhere, with its picture when it was painted at this size. */
+    void setDrawing(DisplayList drawing, QImage painted);
 
     /** The picture as an image of the given size (the drawing area's size by default). */
     QImage renderImage(QSize size = QSize()) const;

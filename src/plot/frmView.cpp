@@ -1,8 +1,11 @@
 #include "frmView.h"
 
+#include "BackgroundWork.h"
+#include "ChartFile.h"
 #include "Twips.h"
 #include "WindowSetup.h"
 
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -18,8 +21,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
 } // namespace
 
 frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialogs& dialogs,
-                 QWidget* parent)
-    : QWidget(parent), results_(results), heights_(heights) {
+                 BackgroundWork& work, QWidget* parent)
+    : QWidget(parent), results_(results), heights_(heights), work_(work) {
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(QStringLiteral("View Plot"));
     resize(twipsRect(0, 0, 7770, 5850).size());
@@ -43,6 +46,13 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
     connect(cmdBasic, &QPushButton::clicked, this, &frmView::cmdBasic_Click);
     connect(cmdDetail, &QPushButton::clicked, this, &frmView::cmdDetail_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmView::cmdCancel_Click);
+    // While long work runs (the detailed drawing or another window's), the views wait.
+    const auto workBusy = [this](bool busy) {
+        cmdBasic->setEnabled(!busy);
+        cmdDetail->setEnabled(!busy);
+    };
+    workBusy(work_.busy());
+    connect(&work_, &BackgroundWork::busyChanged, this, workBusy);
     // Enter presses the default button and Escape the cancel button, wherever the focus is.
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
         auto* enter = new QShortcut(QKeySequence(key), this);
@@ -59,13 +69,38 @@ void frmView::cmdBasic_Click() {
 }
 
 void frmView::cmdDetail_Click() {
-    DisplayList& list = PicBox->displayList();
-    list.clear();
-    DrawDetailedView(list, results_, heights_);
+    if (work_.busy()) {
+        return; // the buttons are disabled meanwhile; a queued click changes nothing
+    }
+    // Every value's circle is drawn and painted on the worker. The results and the heights
+    // stay as they are meanwhile: no other work runs, and only work changes them.
+    const AnalysisResults* results = &results_;
+    UniformSequence* heights = &heights_;
+    const QSize size = PicBox->contentsRect().size();
+    const QFont font = PicBox->font();
+    struct Drawn {
+        DisplayList drawing;
+        QImage painted;
+    };
+    const QPointer<frmView> self(this);
+    work_.start<Drawn>(
+        [results, heights, size, font](Progress& progress) {
+            progress.stage(QStringLiteral("Drawing the detailed view..."));
+            Drawn drawn;
+            drawn.drawing = DrawChart(*results, ChartView::Detailed, *heights);
+            progress.fraction(0.5);
+            drawn.painted = RenderDrawing(drawn.drawing, size, font);
+            progress.fraction(1);
+            return drawn;
+        },
+        [self](Drawn& drawn) {
+            if (self != nullptr) {
+                self->PicBox->setDrawing(std::move(drawn.drawing), std::move(drawn.painted));
+            }
+        });
     fields_ = HorizontalScale(results_.SortedValues.empty() ? 0 : results_.SortedValues.front(),
                               results_.SortedValues.empty() ? 0 : results_.SortedValues.back(),
                               results_.LowerOuterFence, results_.UpperOuterFence);
-    PicBox->pictureChanged();
 }
 
 void frmView::cmdCancel_Click() {

@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace quarvel {
 
+class BackgroundWork;
+
 /**
  * The plot window: the results of the last analysis as a horizontal box-and-whisker
  * chart, in a basic view and a detailed view with every value as a coloured circle.
@@ -21,7 +23,7 @@ class frmView : public QWidget {
 
 public:
     frmView(const AnalysisResults& results, UniformSequence& heights, Dialogs& dialogs,
-            QWidget* parent = nullptr);
+            BackgroundWork& work, QWidget* parent = nullptr);
 
     PlotPicture* PicBox;
     QPushButton* cmdBasic;
@@ -38,6 +40,7 @@ private:
 
     const AnalysisResults& results_;
     UniformSequence& heights_;
+    BackgroundWork& work_;
     PlotFields fields_;
 };
 

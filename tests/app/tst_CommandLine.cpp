@@ -104,9 +104,10 @@ private slots:
         child<QPushButton>(&join, "cmdDotIt")->click();
         waitForWork();
         UniformSequence heights;
-        frmView view(*results, heights, fakes->dialogs);
+        frmView view(*results, heights, fakes->dialogs, fakes->work);
         view.show();
         child<QPushButton>(&view, "cmdDetail")->click();
+        waitForWork();
         QString error;
         QVERIFY2(child<PlotPicture>(&view, "PicBox")->savePicture(inFolder("chart.png"), error),
                  qPrintable(error));

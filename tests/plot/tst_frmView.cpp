@@ -47,7 +47,7 @@ private:
 private slots:
     void init() {
         results = workedExample();
-        view = new frmView(results, heights, fakes.dialogs);
+        view = new frmView(results, heights, fakes.dialogs, fakes.work);
         view->setAttribute(Qt::WA_DeleteOnClose);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view));
@@ -136,6 +136,7 @@ private slots:
 
     void detailedViewAddsTheValues() {
         view->cmdDetail->click();
+        QTRY_VERIFY(!fakes.work.busy());
         int circles = 0;
         for (const auto& op : view->PicBox->displayList().operations()) {
             circles += op.kind == DisplayList::Kind::Circle ? 1 : 0;
@@ -158,6 +159,7 @@ private slots:
             results.LowerInnerFence = results.UpperInnerFence = v;
             results.LowerOuterFence = results.UpperOuterFence = v;
             view->cmdDetail->click();
+            QTRY_VERIFY(!fakes.work.busy());
             const QImage image = view->PicBox->renderImage(QSize(1000, 400));
             const auto at = [&image](double x, double y) {
                 return image.pixelColor(static_cast<int>(x / 2), static_cast<int>((800 - y) / 2));
@@ -191,6 +193,7 @@ private slots:
         QFETCH(QString, name);
         QTemporaryDir folder;
         view->cmdDetail->click();
+        QTRY_VERIFY(!fakes.work.busy());
         fakes.dialogs.saveAnswers.push_back(folder.filePath(name));
         fakes.dialogs.messages.clear();
         view->PicBox->saveAction->trigger();
