@@ -18,7 +18,8 @@ namespace quarvel::bench {
 inline QString benchTablePath() {
     static const QString path = [] {
         if (const char* given = std::getenv("QUARVEL_BENCH_TABLE")) {
-            return QString::fromLocal8Bit(given);
+            // Absolute now: opening a table makes its folder the current one.
+            return QFileInfo(QString::fromLocal8Bit(given)).absoluteFilePath();
         }
         const QString made = QDir::temp().filePath("quarvel_bench_1m.dbf");
         if (!QFileInfo::exists(made)) {

@@ -33,6 +33,7 @@ struct BenchWindow {
         QFile::copy(benchTablePath(), copy);
         fakes.dialogs.openAnswers.push_back(OpenFileChoice{copy, QStringLiteral("big.dbf")});
         window.findChild<QAction*>("mnuFileOpen")->trigger();
+        waitForWork();
         while (!window.fieldListFilled()) {
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         }

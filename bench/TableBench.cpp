@@ -13,14 +13,24 @@
 #include <QFileInfo>
 #include <QTableView>
 
-#include <sys/resource.h>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
-long peakResidentKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+// Memory the process holds now (not its high-water mark, which earlier benchmarks in the
+// same process would have set).
+long residentKiB() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    long pages = 0;
+    long resident = 0;
+    if (statm != nullptr) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 void BM_OpenAndShowInGrid(benchmark::State& state) {
@@ -30,7 +40,7 @@ void BM_OpenAndShowInGrid(benchmark::State& state) {
     view.resize(800, 400);
     view.show();
     QApplication::processEvents();
-    const long before = peakResidentKiB();
+    const long before = residentKiB();
     long afterFirst = 0;
     for (auto _ : state) {
         QString error;
@@ -48,7 +58,7 @@ void BM_OpenAndShowInGrid(benchmark::State& state) {
         delete old;
         benchmark::DoNotOptimize(model);
         if (afterFirst == 0) {
-            afterFirst = peakResidentKiB();
+            afterFirst = residentKiB();
         }
     }
     delete view.model();

@@ -377,7 +377,9 @@ int frmQuarvel::analysedField() const {
 // The field-list refresh, run by every tick of the poll timer.
 
 void frmQuarvel::check_Timer() {
-    if (FieldListFilled != 0 || txtInfile->text() == QLatin1String(kNoTableText)) {
+    // While a table is being read, the list waits for it.
+    if (FieldListFilled != 0 || txtInfile->text() == QLatin1String(kNoTableText) ||
+        platform_.work.busy()) {
         return;
     }
     Grid->show();
