@@ -49,17 +49,38 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
         outcome.message = CannotWriteMessage(path, file.error());
         return outcome;
     }
-    // Names and texts go out as the table stores them, in its own code page.
-    std::string block;
-    AppendJoinHeader(block, table.fieldLayout(relateField).name,
+    // Names and texts go out as the table stores them, in its own code page. Lines are laid
+    // out in a block, and the block goes to the file when it is full.
+    std::string header;
+    AppendJoinHeader(header, table.fieldLayout(relateField).name,
                      table.fieldLayout(valueField).name);
+    if (!file.append(header)) {
+        outcome.message = CannotWriteMessage(path, file.error());
+        return outcome;
+    }
+    constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+    std::string block(kBlockBytes, '\0');
+    std::size_t used = 0;
+    const auto handOver = [&] {
+        const bool ok = file.append(std::string_view(block.data(), used));
+        used = 0;
+        return ok;
+    };
     const int count = results.ValueCount;
     const bool storedIsShown = table.fieldLayout(valueField).type != 'D';
+    std::string relateScratch;
+    std::string valueScratch;
     std::uint64_t digest = 0;
-    constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+    constexpr int kAhead = 32;
     for (int record = 0; record < count; ++record) {
-        const std::string relate = table.cellBytes(record, relateField);
-        const std::string value = table.cellBytes(record, valueField);
+        // The next records' cells are asked for early: two cells a record, far apart in a
+        // large table, would each wait for memory otherwise.
+        if (record + kAhead < count) {
+            __builtin_prefetch(table.storedBytes(record + kAhead, relateField).data());
+            __builtin_prefetch(table.storedBytes(record + kAhead, valueField).data());
+        }
+        const std::string_view relate = table.cellView(record, relateField, relateScratch);
+        const std::string_view value = table.cellView(record, valueField, valueScratch);
         // The stored bytes are read once: as the file's text and, when plain, as the number.
         std::optional<double> v;
         if (storedIsShown) {
@@ -78,16 +99,17 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
             return outcome;
         }
         digest += ValueDigestPart(*v);
-        AppendJoinLine(block, record + 1, relate, value, JoinRank(*v, results),
-                       JoinNote(*v, results));
-        if (block.size() >= kBlockBytes) {
-            if (!file.append(block)) {
+        const std::size_t room = JoinLineRoom(relate.size(), value.size());
+        if (used + room > block.size()) {
+            if (!handOver()) {
                 outcome.message = CannotWriteMessage(path, file.error());
                 return outcome;
             }
-            block.clear();
+            if (room > block.size()) {
+                block.resize(room);
+            }
             if (progress != nullptr) {
-                progress->fraction(static_cast<double>(record + 1) / count);
+                progress->fraction(static_cast<double>(record) / count);
                 if (progress->stopRequested()) {
                     file.cancel();
                     outcome.stopped = true;
@@ -95,6 +117,11 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
                 }
             }
         }
+        char* const start = block.data() + used;
+        used +=
+            static_cast<std::size_t>(WriteJoinLine(start, record + 1, relate, value,
+                                                   JoinRank(*v, results), JoinNote(*v, results)) -
+                                     start);
     }
     // The same file opened again may hold other values now: rank them only against
     // quartiles that were found from these very values.
@@ -112,7 +139,7 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
         outcome.stopped = true;
         return outcome;
     }
-    if (!file.append(block) || !file.commit()) {
+    if (!handOver() || !file.commit()) {
         outcome.message = CannotWriteMessage(path, file.error());
         return outcome;
     }

@@ -26,4 +26,13 @@ void AppendJoinHeader(std::string& out, std::string_view relateName, std::string
 void AppendJoinLine(std::string& out, int id, std::string_view relateText,
                     std::string_view valueText, int rank, std::string_view note);
 
+/** The most bytes WriteJoinLine writes for texts of these sizes. */
+constexpr std::size_t JoinLineRoom(std::size_t relateSize, std::size_t valueSize) {
+    return relateSize + valueSize + 48; // id, rank, the longest note, commas, line end
+}
+
+/** The same line written at out, which has JoinLineRoom() bytes; returns the end. */
+char* WriteJoinLine(char* out, int id, std::string_view relateText, std::string_view valueText,
+                    int rank, std::string_view note);
+
 } // namespace quarvel

@@ -115,8 +115,7 @@ std::size_t boundedLength(const char* bytes, std::size_t width) {
         std::uint64_t word = 0;
         std::memcpy(&word, bytes + at, sizeof word);
         // A byte of the word is zero exactly where this leaves its high bit set.
-        const std::uint64_t zero =
-            (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+        const std::uint64_t zero = (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
         if (zero != 0) {
             return at + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
         }
@@ -129,7 +128,8 @@ std::size_t boundedLength(const char* bytes, std::size_t width) {
     return width;
 }
 
-std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
+std::string_view cellDisplayView(char type, const char* bytes, std::size_t width,
+                                 std::string& scratch) {
     std::string_view text(bytes, boundedLength(bytes, width));
     switch (type) {
     case 'N':
@@ -138,7 +138,7 @@ std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
         if (!text.empty() && text.front() == '*') {
             return {}; // a NULL number, or one too wide for its field
         }
-        return std::string(text);
+        return text;
     }
     case 'D': {
         text = trimBlanks(text, true);
@@ -149,27 +149,31 @@ std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
                                 return c >= '0' && c <= '9';
                             });
         if (!digits) {
-            return std::string(text);
+            return text;
         }
-        std::string date;
-        date.reserve(10);
-        date.append(text.substr(0, 4)).append(1, '-');
-        date.append(text.substr(4, 2)).append(1, '-');
-        date.append(text.substr(6, 2));
-        return date;
+        scratch.clear();
+        scratch.append(text.substr(0, 4)).append(1, '-');
+        scratch.append(text.substr(4, 2)).append(1, '-');
+        scratch.append(text.substr(6, 2));
+        return scratch;
     }
     case 'L': {
         text = trimBlanks(text, true);
         if (text == "?") {
             return {};
         }
-        return std::string(text);
+        return text;
     }
     case 'C':
-        return std::string(trimBlanks(text, false)); // only the padding on the right
+        return trimBlanks(text, false); // only the padding on the right
     default:
-        return std::string(trimBlanks(text, true));
+        return trimBlanks(text, true);
     }
+}
+
+std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
+    std::string scratch;
+    return std::string(cellDisplayView(type, bytes, width, scratch));
 }
 
 } // namespace quarvel

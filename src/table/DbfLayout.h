@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quarvel {
@@ -47,5 +48,12 @@ std::size_t boundedLength(const char* bytes, std::size_t width);
 
 /** Bytes of a cell as displayed: NUL cuts the text, then blanks are trimmed as its type wants. */
 std::string cellDisplayBytes(char type, const char* bytes, std::size_t width);
+
+/**
+ * The same without a copy: a view into the cell's bytes, or into scratch for the one form
+ * that is not a part of them (a date shown as YYYY-MM-DD). Valid while both are.
+ */
+std::string_view cellDisplayView(char type, const char* bytes, std::size_t width,
+                                 std::string& scratch);
 
 } // namespace quarvel

@@ -190,6 +190,15 @@ const char* DbfTable::field(int record, int fieldIndex) const {
            layout_.fields[static_cast<std::size_t>(fieldIndex)].offset;
 }
 
+std::string_view DbfTable::cellView(int record, int fieldIndex, std::string& scratch) const {
+    const char* bytes = field(record, fieldIndex);
+    if (bytes == nullptr) {
+        return {};
+    }
+    const DbfFieldLayout& layout = layout_.fields[static_cast<std::size_t>(fieldIndex)];
+    return cellDisplayView(layout.type, bytes, static_cast<std::size_t>(layout.width), scratch);
+}
+
 std::string DbfTable::cellBytes(int record, int fieldIndex) const {
     const char* bytes = field(record, fieldIndex);
     if (bytes == nullptr) {

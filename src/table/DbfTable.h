@@ -53,6 +53,8 @@ public:
     QString cellText(int record, int field) const;
     /** The same text as bytes in the table's own code page, undecoded. */
     std::string cellBytes(int record, int field) const;
+    /** The same bytes without a copy, valid while the table and scratch are. */
+    std::string_view cellView(int record, int field, std::string& scratch) const;
     /**
      * The cell's stored bytes, its whole width: untrimmed, not cut at a NUL, not copied. A
      * text that reads whole as a number from these holds no NUL, so it reads the same as
