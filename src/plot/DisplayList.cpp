@@ -12,12 +12,32 @@ void DisplayList::add(Kind kind, double x1, double y1, double x2, double y2, int
     operation.color = color_;
     operation.style = style_;
     operation.text = text;
-    operations_.push_back(operation);
+    operations_.push_back(Step{operation, 0});
 }
+
+namespace {
+
+std::uint32_t packed(Rgb c) {
+    return static_cast<std::uint32_t>(c.red) << 16 | static_cast<std::uint32_t>(c.green) << 8 |
+           static_cast<std::uint32_t>(c.blue);
+}
+
+Rgb unpacked(std::uint32_t rgb) {
+    return Rgb{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF),
+               static_cast<int>(rgb & 0xFF)};
+}
+
+bool packable(Rgb c) {
+    return c.red >= 0 && c.red <= 255 && c.green >= 0 && c.green <= 255 && c.blue >= 0 &&
+           c.blue <= 255;
+}
+
+} // namespace
 
 void DisplayList::clear() {
     // Nothing drawn before a clear can be seen again, so it need not be kept.
     operations_.clear();
+    circles_.clear();
     texts_.clear();
     add(Kind::Clear);
 }
@@ -40,14 +60,70 @@ void DisplayList::text(double x, double y, const std::string& text) {
 }
 
 void DisplayList::circle(double x, double y, double radius) {
-    add(Kind::Circle, x, y, radius);
+    const auto height = static_cast<float>(y);
+    if (static_cast<double>(height) != y || !packable(color_)) {
+        add(Kind::Circle, x, y, radius);
+        return;
+    }
+    if (operations_.empty() || operations_.back().operation.kind != kCircleRun ||
+        operations_.back().operation.x2 != radius || operations_.back().operation.style != style_) {
+        add(kCircleRun, 0, 0, radius, 0, 0);
+        operations_.back().firstCircle = circles_.size();
+    }
+    ++operations_.back().operation.text;
+    circles_.push_back(PackedCircle{x, height, packed(color_)});
+}
+
+std::vector<DisplayList::Operation> DisplayList::operations() const {
+    std::vector<Operation> all;
+    all.reserve(operations_.size() + circles_.size());
+    for (const Step& step : operations_) {
+        if (step.operation.kind != kCircleRun) {
+            all.push_back(step.operation);
+            continue;
+        }
+        const auto count = static_cast<std::size_t>(step.operation.text);
+        for (std::size_t i = step.firstCircle; i < step.firstCircle + count; ++i) {
+            Operation circle;
+            circle.kind = Kind::Circle;
+            circle.x1 = circles_[i].x;
+            circle.y1 = static_cast<double>(circles_[i].y);
+            circle.x2 = step.operation.x2;
+            circle.color = unpacked(circles_[i].rgb);
+            circle.style = step.operation.style;
+            all.push_back(circle);
+        }
+    }
+    return all;
+}
+
+std::size_t DisplayList::heldBytes() const {
+    return operations_.capacity() * sizeof(Step) + circles_.capacity() * sizeof(PackedCircle);
 }
 
 void DisplayList::replay(Canvas& target) const {
     bool first = true;
     Rgb color;
     LineStyle style = LineStyle::Solid;
-    for (const Operation& op : operations_) {
+    for (const Step& step : operations_) {
+        const Operation& op = step.operation;
+        if (op.kind == kCircleRun) {
+            if (first || op.style != style) {
+                target.setLineStyle(op.style);
+                style = op.style;
+            }
+            const auto count = static_cast<std::size_t>(op.text);
+            for (std::size_t i = step.firstCircle; i < step.firstCircle + count; ++i) {
+                const Rgb circleColor = unpacked(circles_[i].rgb);
+                if (first || !(circleColor == color)) {
+                    target.setColor(circleColor);
+                    color = circleColor;
+                }
+                first = false;
+                target.circle(circles_[i].x, static_cast<double>(circles_[i].y), op.x2);
+            }
+            continue;
+        }
         if (first || !(op.color == color)) {
             target.setColor(op.color);
             color = op.color;
@@ -78,6 +154,8 @@ void DisplayList::replay(Canvas& target) const {
             break;
         case Kind::Circle:
             target.circle(op.x1, op.y1, op.x2);
+            break;
+        default:
             break;
         }
     }

@@ -2,6 +2,8 @@
 
 #include "Canvas.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,9 +38,12 @@ public:
     void text(double x, double y, const std::string& text) override;
     void circle(double x, double y, double radius) override;
 
-    const std::vector<Operation>& operations() const { return operations_; }
+    /** Every operation in order, the circles one by one (made anew on each call). */
+    std::vector<Operation> operations() const;
     const std::vector<std::string>& texts() const { return texts_; }
     bool empty() const { return operations_.empty(); }
+    /** Bytes held for the recording, about 16 a circle. */
+    std::size_t heldBytes() const;
 
     /** Draws the recording onto another canvas, in the same order and colours. */
     void replay(Canvas& target) const;
@@ -46,7 +51,23 @@ public:
 private:
     void add(Kind kind, double x1 = 0, double y1 = 0, double x2 = 0, double y2 = 0, int text = -1);
 
-    std::vector<Operation> operations_;
+    // A circle whose height is exactly a float (as the detailed view's are) is kept in 16
+    // bytes; a run of them, of one radius and line style, is one operation whose text counts
+    // them from firstCircle on.
+    struct PackedCircle {
+        double x;
+        float y;
+        std::uint32_t rgb;
+    };
+    static_assert(sizeof(PackedCircle) == 16);
+    struct Step {
+        Operation operation;
+        std::size_t firstCircle = 0; ///< for a run of packed circles (kind CircleRun)
+    };
+    static constexpr Kind kCircleRun = static_cast<Kind>(100);
+
+    std::vector<Step> operations_;
+    std::vector<PackedCircle> circles_;
     std::vector<std::string> texts_;
     Rgb color_;
     LineStyle style_ = LineStyle::Solid;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <cmath>
 #include <vector>
 
@@ -357,6 +359,65 @@ TEST(DetailedView, HeightsAreSinglePrecision) {
     for (double y : ys) {
         EXPECT_EQ(y, static_cast<double>(static_cast<float>(y))) << "not a float: " << y;
     }
+}
+
+} // namespace
+} // namespace quarvel
+
+namespace quarvel {
+namespace {
+
+// A recording canvas for checking what a replay draws, in order.
+struct ReplayLog final : Canvas {
+    std::vector<std::string> calls;
+    void clear() override { calls.push_back("clear"); }
+    void setScale(double, double, double, double) override { calls.push_back("scale"); }
+    void setColor(Rgb c) override {
+        calls.push_back("color " + std::to_string(c.red) + " " + std::to_string(c.blue));
+    }
+    void setLineStyle(LineStyle s) override {
+        calls.push_back(s == LineStyle::Solid ? "solid" : "dashed");
+    }
+    void line(double, double, double, double) override { calls.push_back("line"); }
+    void rectangle(double, double, double, double, bool) override { calls.push_back("rect"); }
+    void text(double, double, const std::string& t) override { calls.push_back("text " + t); }
+    void circle(double x, double y, double r) override {
+        std::ostringstream out;
+        out << "circle " << x << " " << y << " " << r;
+        calls.push_back(out.str());
+    }
+};
+
+TEST(DisplayList, CirclesAreKeptInSixteenBytesAndReplayedInOrder) {
+    DisplayList list;
+    list.clear();
+    list.setColor(kFenceViolet);
+    list.circle(300, 250.5, 15);
+    list.setColor(kFenceRed);
+    list.circle(1e12, 401.25, 15);
+    list.circle(310, 0.1, 15); // not a float: kept as it came
+    list.line(0, 0, 1, 1);
+    list.circle(320, 260, 15);
+    ReplayLog log;
+    list.replay(log);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"color 0 0", "solid", "clear", "color 206 250",
+                                                   "circle 300 250.5 15", "color 255 0",
+                                                   "circle 1e+12 401.25 15", "circle 310 0.1 15",
+                                                   "line", "circle 320 260 15"}));
+    const std::vector<DisplayList::Operation> all = list.operations();
+    ASSERT_EQ(all.size(), 6u);
+    EXPECT_EQ(all[2].kind, DisplayList::Kind::Circle);
+    EXPECT_EQ(all[2].x1, 1e12);
+    EXPECT_EQ(all[2].color, kFenceRed);
+    EXPECT_EQ(all[3].y1, 0.1);
+
+    DisplayList many;
+    many.clear();
+    for (int i = 0; i < 100000; ++i) {
+        many.setColor(i % 3 == 0 ? kFenceRed : kFenceViolet);
+        many.circle(200 + i % 1600, 200.0f + static_cast<float>(i % 401), 15);
+    }
+    EXPECT_LE(many.heldBytes(), 100000u * 24); // 16 a circle, and room to grow
 }
 
 } // namespace
