@@ -85,7 +85,6 @@ void frmView::cmdDetail_Click() {
     const QPointer<frmView> self(this);
     work_.start<Drawn>(
         [results, heights, size, font](Progress& progress) {
-            progress.stage(QStringLiteral("Drawing the detailed view..."));
             Drawn drawn;
             drawn.drawing = DrawChart(*results, ChartView::Detailed, *heights);
             progress.fraction(0.5);
