@@ -401,11 +401,11 @@ void frmQuarvel::check_Timer() {
 }
 
 void frmQuarvel::Grid_Click(int column) {
-    const int entry = model_ != nullptr
-                          ? cmbFieldList->findText(model_->gridText(0, column), Qt::MatchExactly)
-                          : -1;
-    if (entry >= 0) {
-        cmbFieldList->setCurrentIndex(entry);
+    // Entry p of the list is the field of grid column p + 1, also where names repeat; a list
+    // not yet filled for the table shown has nothing to pick.
+    if (model_ != nullptr && FieldListFilled != 0 && column >= 1 &&
+        column <= cmbFieldList->count()) {
+        cmbFieldList->setCurrentIndex(column - 1);
     }
 }
 

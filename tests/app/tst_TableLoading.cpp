@@ -284,6 +284,20 @@ private slots:
         QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentText(),
                  QStringLiteral("NAME"));
     }
+
+    void clickingAColumnWhoseNameRepeatsPicksThatColumn() {
+        TableSpec spec;
+        spec.fields = {{"A", 'N', 4, 0}, {"WT", 'N', 4, 0}, {"WT", 'N', 4, 0}, {"WT", 'N', 4, 0}};
+        spec.records = {{"1", "10", "20", "30"}, {"2", "11", "21", "31"}, {"3", "12", "22", "32"}};
+        writeTable(inFolder("repeats.dbf"), spec);
+        openChosen("repeats.dbf");
+        emit child<QTableView>(window.get(), "Grid")->horizontalHeader()->sectionClicked(3);
+        QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 2);
+        fakes->dialogs.messageAnswers.push_back(MessageAnswer::No);
+        child<QPushButton>(window.get(), "cmdDoIt")->click();
+        waitForWork();
+        QCOMPARE(results->SortedValues, std::vector<double>({20, 21, 22})); // the third field
+    }
 };
 
 QTEST_MAIN(tst_TableLoading)
