@@ -19,6 +19,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <unistd.h>
 
@@ -546,7 +547,14 @@ int CommandLine::run(const QStringList& arguments) {
     std::signal(SIGTERM, onInterrupt);
     int status = 0;
     for (const TablePlan& plan : plans) {
-        if (!TableRun(plan, *options, out_, err_).run()) {
+        bool succeeded = false;
+        try {
+            succeeded = TableRun(plan, *options, out_, err_).run();
+        } catch (const std::bad_alloc&) {
+            std::fprintf(err_, "quarvel: %s: %s\n", plan.table.toLocal8Bit().constData(),
+                         plainText(NotEnoughMemoryMessage()).toLocal8Bit().constData());
+        }
+        if (!succeeded) {
             status = 1;
         }
         if (interrupted != 0) {

@@ -61,6 +61,15 @@ frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindow
     // that would start other work are disabled.
     connect(&platform_.work, &BackgroundWork::busyChanged, this, &frmQuarvel::workBusy);
     connect(&platform_.work, &BackgroundWork::stageChanged, this, &frmQuarvel::setStatusText);
+    connect(&platform_.work, &BackgroundWork::workFailed, this, [this](const QString& reason) {
+        platform_.dialogs.message(this, reason, QStringLiteral("Error!"), MessageButtons::Ok,
+                                  MessageIcon::Critical);
+        if (loadingTable_) {
+            loadingTable_ = false;
+            keepShownTable(); // the table shown before stays, and so do its folder and name
+        }
+        setStatusText(QStringLiteral("Nothing was changed."));
+    });
     connect(&platform_.work, &BackgroundWork::fractionChanged, this,
             [this](double done) { progress_->setValue(static_cast<int>(done * 100 + 0.5)); });
     resize(clientSize().width(), menuBar()->sizeHint().height() + clientSize().height());
@@ -302,6 +311,7 @@ void frmQuarvel::LoadData() {
     ConnectAttempt = 1;
     const QString path = TableFolder + dialogFileTitle_;
     const QPointer<frmQuarvel> self(this);
+    loadingTable_ = true;
     platform_.work.start<ReadTable>(
         [path](Progress& progress) {
             ReadTable read;
@@ -319,6 +329,7 @@ void frmQuarvel::LoadData() {
 }
 
 void frmQuarvel::showTable(std::unique_ptr<DbfTable> table) {
+    loadingTable_ = false;
     if (table) {
         bindTable(std::move(table));
         Grid->setColumnHidden(0, true);

@@ -131,7 +131,8 @@ private:
     QLabel* statusText_ = nullptr;
     QProgressBar* progress_ = nullptr; ///< beside the status line, for work that takes a while
     QTimer* progressDelay_ = nullptr;
-    bool doItEnabled_ = false; ///< Do It's state before work disabled it
+    bool doItEnabled_ = false;  ///< Do It's state before work disabled it
+    bool loadingTable_ = false; ///< the work running reads a table for the grid
     DbfTableModel* model_ = nullptr;
     // What the open dialog reports about the file confirmed last; empty until then.
     QString dialogFileName_;

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <new>
 
 namespace quarvel {
 namespace {
@@ -182,6 +183,11 @@ bool writeValueFiles(const QDir& folder, const std::vector<double>& unsorted,
 
 } // namespace
 
+QString NotEnoughMemoryMessage() {
+    return QStringLiteral("There is not enough memory for this work.\r\nClose other programs or "
+                          "choose a smaller table, then try again.");
+}
+
 AnalysisOutcome NoFieldRefusal() {
     return refusal(QStringLiteral("No field is selected.\r\nChoose the field to analyze in the "
                                   "list, then press Do It again."),
@@ -252,7 +258,16 @@ AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& fol
     report(stage::kSortComplete, 0.6);
     const QDir dir(folder);
     QString message;
-    if (!writeValueFiles(dir, read.values, sorted, progress, message)) {
+    bool written = false;
+    try {
+        written = writeValueFiles(dir, read.values, sorted, progress, message);
+    } catch (const std::bad_alloc&) {
+        // The pairs file's temporary goes with its writer; the plain ones are removed here.
+        QFile::remove(dir.filePath(kUnsortedFile));
+        QFile::remove(dir.filePath(kSortedFile));
+        message = NotEnoughMemoryMessage();
+    }
+    if (!written) {
         if (message.isEmpty()) {
             return stopped();
         }

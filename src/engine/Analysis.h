@@ -50,6 +50,9 @@ struct AnalysisOutcome {
 AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& folder,
                             Progress* progress = nullptr, const QLocale& locale = QLocale());
 
+/** What is said when memory runs out during long work; nothing has been changed then. */
+QString NotEnoughMemoryMessage();
+
 /** The refusal of an analysis asked for without a field (or without a table). */
 AnalysisOutcome NoFieldRefusal();
 

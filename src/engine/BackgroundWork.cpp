@@ -1,14 +1,17 @@
 #include "BackgroundWork.h"
 
+#include "Analysis.h"
+
 #include <QMetaObject>
+
+#include <new>
 
 namespace quarvel {
 
 // What the work hears: its reports are posted to the owner's thread, and it may be stopped.
 class BackgroundWork::Reporter final : public Progress {
 public:
-    Reporter(BackgroundWork& owner, unsigned generation)
-        : owner_(owner), generation_(generation) {}
+    Reporter(BackgroundWork& owner, unsigned generation) : owner_(owner), generation_(generation) {}
 
     void stage(const QString& text) override {
         post([text](BackgroundWork& owner) { emit owner.stageChanged(text); });
@@ -56,14 +59,20 @@ bool BackgroundWork::startWork(std::function<void(Progress&)> work, std::functio
     emit busyChanged(true);
     thread_ = std::thread([this, generation, work = std::move(work), done = std::move(done)] {
         Reporter reporter(*this, generation);
-        work(reporter);
+        bool failed = false;
+        try {
+            work(reporter);
+        } catch (const std::bad_alloc&) {
+            failed = true; // the work left its files as they were; the program goes on
+        }
         QMetaObject::invokeMethod(
-            this, [this, generation, done] { finish(generation, done); }, Qt::QueuedConnection);
+            this, [this, generation, done, failed] { finish(generation, done, failed); },
+            Qt::QueuedConnection);
     });
     return true;
 }
 
-void BackgroundWork::finish(unsigned generation, const std::function<void()>& done) {
+void BackgroundWork::finish(unsigned generation, const std::function<void()>& done, bool failed) {
     if (generation != generation_ || !busy_) {
         return; // stopped meanwhile: its result is not wanted
     }
@@ -72,6 +81,10 @@ void BackgroundWork::finish(unsigned generation, const std::function<void()>& do
     }
     busy_ = false;
     emit busyChanged(false);
+    if (failed) {
+        emit workFailed(NotEnoughMemoryMessage());
+        return;
+    }
     done();
 }
 

@@ -37,9 +37,8 @@ public:
     template <typename Result>
     bool start(std::function<Result(Progress&)> work, std::function<void(Result&)> done) {
         auto result = std::make_shared<Result>();
-        return startWork([work = std::move(work), result](Progress& progress) mutable {
-            *result = work(progress);
-        },
+        return startWork([work = std::move(work),
+                          result](Progress& progress) mutable { *result = work(progress); },
                          [done = std::move(done), result] { done(*result); });
     }
 
@@ -50,12 +49,14 @@ signals:
     void busyChanged(bool busy);
     void stageChanged(const QString& text);
     void fractionChanged(double done);
+    /** The work ran out of memory: its result never comes, and nothing was changed. */
+    void workFailed(const QString& reason);
 
 private:
     class Reporter;
 
     bool startWork(std::function<void(Progress&)> work, std::function<void()> done);
-    void finish(unsigned generation, const std::function<void()>& done);
+    void finish(unsigned generation, const std::function<void()>& done, bool failed);
 
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};

@@ -19,13 +19,15 @@ namespace {
 QString findCpg(const QFileInfo& table) {
     const QDir folder = table.absoluteDir();
     const QString wanted = table.completeBaseName() + QStringLiteral(".cpg");
+    // Only a regular file is read: a pipe of that name would never answer.
     const QString exact = folder.filePath(wanted);
-    if (QFileInfo::exists(exact)) {
+    if (QFileInfo(exact).isFile()) {
         return exact;
     }
     const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden);
     for (const QString& entry : entries) {
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0 &&
+            QFileInfo(folder.filePath(entry)).isFile()) {
             return folder.filePath(entry);
         }
     }
@@ -41,6 +43,23 @@ constexpr char kDeletedFlag = '*';
 constexpr char kEndOfFile = 0x1A;
 
 } // namespace
+
+std::optional<qint64> AvailableMemoryBytes() {
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    for (const QByteArray& line : meminfo.readAll().split('\n')) {
+        if (line.startsWith("MemAvailable:")) {
+            bool ok = false;
+            const qint64 kib = line.mid(13).trimmed().split(' ').front().toLongLong(&ok);
+            if (ok) {
+                return kib * 1024;
+            }
+        }
+    }
+    return std::nullopt;
+}
 
 DbfTable::~DbfTable() = default;
 
@@ -59,8 +78,19 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error,
     }
     std::unique_ptr<DbfTable> table(new DbfTable);
     table->path_ = path;
-    // Read in large pieces, so that a long read can tell how far it is and be stopped.
+    // A table is held in memory whole, and its analysis needs room besides: a file larger
+    // than three quarters of the memory free now is refused before anything is taken.
     const qint64 fileSize = file.size();
+    const std::optional<qint64> available = AvailableMemoryBytes();
+    if (available && fileSize > *available / 4 * 3) {
+        error = QStringLiteral("The file is %1 bytes (%2 MiB), more than this computer's free "
+                               "memory can hold with room for the analysis (%3 MiB free).")
+                    .arg(fileSize)
+                    .arg(fileSize >> 20)
+                    .arg(*available >> 20);
+        return nullptr;
+    }
+    // Read in large pieces, so that a long read can tell how far it is and be stopped.
     try {
         table->data_ = QByteArray(fileSize, Qt::Uninitialized);
     } catch (const std::bad_alloc&) {

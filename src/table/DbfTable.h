@@ -10,11 +10,15 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quarvel {
+
+/** The memory the system can give now without swapping (Linux), or nothing where unknown. */
+std::optional<qint64> AvailableMemoryBytes();
 
 /**
  * A dBASE table held in memory: the file is read once, its header checked against the

@@ -7,7 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <random>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quarvel {
 namespace {
@@ -459,6 +463,47 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name + "_" + std::to_string(param.index);
     });
+
+// Files that are not files: nothing waits on them, nothing runs out of memory, and a .cpg
+// that is not a file is passed over.
+TEST(HostileFiles, AreRefusedAtOnceWithTheirReason) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "pipe.dbf").constData(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(folder + "zero.dbf").constData()), 0);
+    ASSERT_TRUE(QDir(folder).mkdir("folder.dbf"));
+    QFile sparse(folder + "sparse.dbf");
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(sparse.resize(qint64(64) << 30)); // 64 GiB, none of it on disk
+    sparse.close();
+
+    const auto started = std::chrono::steady_clock::now();
+    for (const char* name : {"pipe.dbf", "zero.dbf", "folder.dbf"}) {
+        QString error;
+        EXPECT_EQ(DbfTable::open(folder + name, error), nullptr) << name;
+        EXPECT_EQ(error, QStringLiteral("The file cannot be opened: it is not a regular file."))
+            << name;
+    }
+    QString error;
+    EXPECT_EQ(DbfTable::open(folder + "sparse.dbf", error), nullptr);
+    EXPECT_TRUE(error.startsWith("The file is 68719476736 bytes (65536 MiB), more than this "
+                                 "computer's free memory"))
+        << error.toStdString();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    // A good table beside a .cpg that is a pipe, and one beside a link to a device.
+    TableSpec spec = textTable("NAME", {"Z\xc3\xbcrich", "Gen\xc3\xa8ve"});
+    for (const char* base : {"a", "b"}) {
+        writeTable(folder + base + ".dbf", spec);
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "a.cpg").constData(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(folder + "b.CPG").constData()), 0);
+    for (const char* table : {"a.dbf", "b.dbf"}) {
+        const std::unique_ptr<DbfTable> opened = DbfTable::open(folder + table, error);
+        ASSERT_NE(opened, nullptr) << table << " " << error.toStdString();
+        EXPECT_EQ(opened->cellText(0, 0), QStringLiteral("Z\u00fcrich")) << table; // UTF-8 found
+    }
+}
 
 } // namespace
 } // namespace quarvel
