@@ -383,6 +383,16 @@ public:
                                   .arg(options_.joinKey));
             }
         }
+        // A name that is the table or a file of its family is refused before anything is
+        // written for this table.
+        for (const QString& path : {plan_.results, plan_.join, plan_.picture}) {
+            if (path.isEmpty()) {
+                continue;
+            }
+            if (const std::optional<QString> family = TableFamilyRefusal(table->path(), path)) {
+                return refuse(*family);
+            }
+        }
         // A folder made here for a table that is then refused is removed again.
         createdFolder_ = !QFileInfo::exists(plan_.folder);
         if (!QDir().mkpath(plan_.folder)) {

@@ -230,6 +230,18 @@ AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& fol
         return stopped();
     }
 
+    // A table named like one of the files the analysis writes would be written over.
+    const QString tableFile = QFileInfo(table.path()).absoluteFilePath();
+    for (const QString& name : {kUnsortedFile, kSortedFile, kPairsFileName}) {
+        if (QFileInfo(QDir(folder).filePath(name)).absoluteFilePath() == tableFile) {
+            return refusal(QStringLiteral("The table is named \"%1\", a file the analysis "
+                                          "writes, so it would be written over.\r\nRename the "
+                                          "table (and the files that belong with it), then "
+                                          "open it again.")
+                               .arg(name),
+                           kTryAnotherTable);
+        }
+    }
     report(stage::kLoading, 0.05);
     FieldValues read = ReadFieldValues(table, field, locale, [progress](double done) {
         if (progress != nullptr) {
@@ -300,6 +312,31 @@ QString ResultMessage(const AnalysisResults& results, const QLocale& locale) {
         .arg(MessageNumberText(results.FirstQuartile, locale),
              MessageNumberText(results.Median, locale),
              MessageNumberText(results.ThirdQuartile, locale));
+}
+
+std::optional<QString> TableFamilyRefusal(const QString& tablePath, const QString& path) {
+    static const QStringList kFamily = {
+        QStringLiteral("dbf"), QStringLiteral("shp"), QStringLiteral("shx"), QStringLiteral("prj"),
+        QStringLiteral("cpg"), QStringLiteral("dbt"), QStringLiteral("sbn"), QStringLiteral("sbx"),
+        QStringLiteral("qix"), QStringLiteral("xml")};
+    const QFileInfo table(tablePath);
+    const QFileInfo file(path);
+    // The folders compared as the system sees them, so that links and ".." do not hide one.
+    const auto folderOf = [](const QFileInfo& info) {
+        const QString canonical = QFileInfo(info.absolutePath()).canonicalFilePath();
+        return canonical.isEmpty() ? QDir::cleanPath(info.absolutePath()) : canonical;
+    };
+    const bool sameTable =
+        !tablePath.isEmpty() && folderOf(table) == folderOf(file) &&
+        file.completeBaseName().compare(table.completeBaseName(), Qt::CaseInsensitive) == 0 &&
+        kFamily.contains(file.suffix().toLower());
+    if (!sameTable) {
+        return std::nullopt;
+    }
+    return QStringLiteral("The name \"%1\" is the table being analyzed, or a file that belongs "
+                          "with it in the GIS (%2 with another extension), so it is not "
+                          "replaced.\r\nChoose another name.")
+        .arg(file.fileName(), table.completeBaseName());
 }
 
 QString OutputPath(const QString& folder, const QString& name) {

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <optional>
+
 namespace quarvel {
 
 /** The status texts of the analysis's stages, in the order they come. */
@@ -64,6 +66,14 @@ QString ResultMessage(const AnalysisResults& results, const QLocale& locale = QL
  * where it says (relative to folder).
  */
 QString OutputPath(const QString& folder, const QString& name);
+
+/**
+ * Why a file named by the user may not be written there: it is the analysed table or a file
+ * of its family (the same base name with .dbf, .shp, .shx, .prj, .cpg, .dbt, .sbn, .sbx,
+ * .qix or .xml, in any letter case, in the table's folder). The message for a box titled
+ * "Error!"; nothing when the name is free to use.
+ */
+std::optional<QString> TableFamilyRefusal(const QString& tablePath, const QString& path);
 
 /** Writes the results file (header and the three numbers); false with the reason. */
 bool WriteResultsFile(const AnalysisResults& results, const QString& path, QString& error);

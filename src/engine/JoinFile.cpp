@@ -1,5 +1,7 @@
 #include "JoinFile.h"
 
+#include "Analysis.h"
+
 #include "AnalysisFiles.h"
 #include "FieldValues.h"
 #include "JoinRules.h"
@@ -42,6 +44,10 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
     }
     if (relateField < 0 || relateField >= table.fieldCount()) {
         outcome.message = QStringLiteral("A 'Relate' field must be chosen");
+        return outcome;
+    }
+    if (const std::optional<QString> family = TableFamilyRefusal(table.path(), path)) {
+        outcome.message = *family;
         return outcome;
     }
     SafeFile file(path);

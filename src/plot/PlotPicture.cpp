@@ -1,5 +1,6 @@
 #include "PlotPicture.h"
 
+#include "Analysis.h"
 #include "ChartFile.h"
 
 #include <QAction>
@@ -76,6 +77,11 @@ void PlotPicture::savePictureAs() {
                                                            QStringLiteral("PDF document (*.pdf)")},
                                                           QStringLiteral("BoxPlot.png"));
     if (!path) {
+        return;
+    }
+    if (const std::optional<QString> family = TableFamilyRefusal(tablePath_, *path)) {
+        dialogs_.message(this, *family, QStringLiteral("Error!"), MessageButtons::Ok,
+                         MessageIcon::Critical);
         return;
     }
     QString error;

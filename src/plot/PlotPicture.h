@@ -25,6 +25,9 @@ public:
     DisplayList& displayList() { return list_; }
     const DisplayList& displayList() const { return list_; }
     void pictureChanged();
+    /** The table the chart describes: its file and its family are never saved over. */
+    void setTablePath(const QString& path) { tablePath_ = path; }
+
     /** Shows a drawing made elsewhere, with its picture when it was painted at this size. */
     void setDrawing(DisplayList drawing, QImage painted);
 
@@ -51,6 +54,7 @@ private:
     Dialogs& dialogs_;
     DisplayList list_;
     mutable QImage cached_;
+    QString tablePath_;
 };
 
 } // namespace quarvel

@@ -64,6 +64,7 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
 }
 
 void frmView::cmdBasic_Click() {
+    PicBox->setTablePath(QString::fromStdString(results_.TablePath));
     fields_ = DrawBasicView(PicBox->displayList(), results_);
     PicBox->pictureChanged();
 }
@@ -72,6 +73,7 @@ void frmView::cmdDetail_Click() {
     if (work_.busy()) {
         return; // the buttons are disabled meanwhile; a queued click changes nothing
     }
+    PicBox->setTablePath(QString::fromStdString(results_.TablePath));
     // Every value's circle is drawn and painted on the worker. The results and the heights
     // stay as they are meanwhile: no other work runs, and only work changes them.
     const AnalysisResults* results = &results_;

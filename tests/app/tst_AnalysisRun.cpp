@@ -219,6 +219,21 @@ private slots:
         QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
     }
 
+    void theTableItselfIsNeverTheResultsFile() {
+        load("t.dbf", numberTable({"5", "3", "8", "1"}));
+        const QByteArray table = fileBytes(inFolder("t.dbf"));
+        writeBytes(inFolder("T.PRJ"), "projection\r\n");
+        for (const QString& name : {QStringLiteral("T.DBF"), QStringLiteral("t.prj")}) {
+            doIt(true, name);
+            QCOMPARE(fakes->dialogs.messages.size(), size_t(2));
+            QVERIFY(fakes->dialogs.messages.back().text.startsWith(
+                "The name \"" + name + "\" is the table being analyzed"));
+        }
+        QCOMPARE(fileBytes(inFolder("t.dbf")), table);
+        QCOMPARE(fileBytes(inFolder("T.PRJ")), QByteArray("projection\r\n"));
+        QCOMPARE(window->statusText(), QStringLiteral("Calculations complete."));
+    }
+
     // ---------------------------------------------------------------------------------
     // Refusals: each leaves results, files and menus exactly as they were.
 

@@ -164,6 +164,15 @@ private slots:
         QTest::newRow("results into a missing folder")
             << (table + QStringList{"--results-file", "no/such/Median.csv"}) << 1
             << "The file \"Median.csv\" could not be written in" << true;
+        QTest::newRow("results onto the table")
+            << (table + QStringList{"--results-file", "Counties.DBF"}) << 1
+            << "The name \"Counties.DBF\" is the table being analyzed" << false;
+        QTest::newRow("a family name is no picture")
+            << (table + QStringList{"--picture", "counties.xml"}) << 2 << ".png, .svg or .pdf"
+            << false;
+        QTest::newRow("join onto the table's family")
+            << (table + QStringList{"--join", "NAME", "--join-file", "COUNTIES.shp"}) << 1
+            << "The name \"COUNTIES.shp\" is the table being analyzed" << false;
         QTest::newRow("two tables, one folder")
             << QStringList{"analyse", "counties.dbf", "stations.dbf"} << 2 << "--out-dir" << false;
         QTest::newRow("unknown option")
@@ -189,6 +198,7 @@ private slots:
         // A refused table and wrong usage write nothing; the other tables still run, and an
         // analysis whose results file fails has written its pairs file.
         QCOMPARE(QFile::exists(inFolder("Unsorted-Sorted.csv")), pairsWritten);
+        QCOMPARE(fileBytes(inFolder("counties.dbf")), fileBytes(kSamples + "/counties.dbf"));
     }
 
     void helpExplainsEveryOption() {

@@ -178,3 +178,62 @@ TEST(ValuesDigest, SeesTheCollectionNotTheOrder) {
 
 } // namespace
 } // namespace quarvel
+
+namespace quarvel {
+namespace {
+
+struct FamilyCase {
+    const char* name;
+    bool refused;
+};
+
+class TableFamily : public ::testing::TestWithParam<FamilyCase> {};
+
+TEST_P(TableFamily, NamesOfTheTableAndItsFamilyAreRefused) {
+    QTemporaryDir dir;
+    const QString table = QDir(dir.path()).filePath("counties.dbf");
+    const QString path = QDir(dir.path()).filePath(QString::fromUtf8(GetParam().name));
+    const std::optional<QString> refusal = TableFamilyRefusal(table, path);
+    EXPECT_EQ(refusal.has_value(), GetParam().refused) << GetParam().name;
+    if (refusal) {
+        EXPECT_TRUE(refusal->endsWith("so it is not replaced.\r\nChoose another name."));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, TableFamily,
+    ::testing::Values(FamilyCase{"counties.dbf", true}, FamilyCase{"COUNTIES.DBF", true},
+                      FamilyCase{"Counties.Shp", true}, FamilyCase{"counties.shx", true},
+                      FamilyCase{"counties.PRJ", true}, FamilyCase{"counties.cpg", true},
+                      FamilyCase{"counties.dbt", true}, FamilyCase{"counties.sbn", true},
+                      FamilyCase{"counties.sbx", true}, FamilyCase{"counties.qix", true},
+                      FamilyCase{"counties.xml", true}, FamilyCase{"sub/../counties.dbf", true},
+                      FamilyCase{"counties.csv", false}, FamilyCase{"Median.csv", false},
+                      FamilyCase{"counties2.dbf", false}, FamilyCase{"sub/counties.dbf", false},
+                      FamilyCase{"counties.shp.bak", false}),
+    [](const ::testing::TestParamInfo<FamilyCase>& param) {
+        std::string name;
+        for (const char c : std::string(param.param.name)) {
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST_F(Analysis, ATableNamedLikeTheFilesItWritesIsNotWrittenOver) {
+    // A table file of that name (shapelib writes only .dbf names, so it is renamed).
+    table({"5", "3", "8", "1"}, "t.dbf").reset();
+    ASSERT_TRUE(QFile::rename(QDir(folder.path()).filePath("t.dbf"),
+                              QDir(folder.path()).filePath("Sorted.tmp")));
+    QString error;
+    const auto t = DbfTable::open(QDir(folder.path()).filePath("Sorted.tmp"), error);
+    ASSERT_TRUE(t) << error.toStdString();
+    const QByteArray before = fileBytes(QDir(folder.path()).filePath("Sorted.tmp"));
+    const AnalysisOutcome outcome = RunAnalysis(*t, 1, folder.path());
+    EXPECT_EQ(outcome.status, AnalysisOutcome::Status::Refused);
+    EXPECT_TRUE(outcome.message.startsWith("The table is named \"Sorted.tmp\""));
+    EXPECT_EQ(fileBytes(QDir(folder.path()).filePath("Sorted.tmp")), before);
+    EXPECT_EQ(files(), QStringList({"Sorted.tmp"}));
+}
+
+} // namespace
+} // namespace quarvel
