@@ -149,6 +149,11 @@ void frmQuarvel::buildControls() {
     statusText_->setObjectName(QStringLiteral("StatusBar1Text"));
     statusText_->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(statusText_, 1);
+    recordsNote_ = new QLabel(StatusBar1);
+    recordsNote_->setObjectName(QStringLiteral("StatusBar1Records"));
+    recordsNote_->setTextFormat(Qt::PlainText);
+    recordsNote_->hide();
+    StatusBar1->addPermanentWidget(recordsNote_);
     progress_ = new QProgressBar(StatusBar1);
     progress_->setObjectName(QStringLiteral("StatusBar1Progress"));
     progress_->setRange(0, 100);
@@ -323,12 +328,12 @@ void frmQuarvel::LoadData() {
         },
         [self](ReadTable& read) {
             if (self != nullptr) {
-                self->showTable(std::move(read.table));
+                self->showTable(std::move(read.table), read.problem);
             }
         });
 }
 
-void frmQuarvel::showTable(std::unique_ptr<DbfTable> table) {
+void frmQuarvel::showTable(std::unique_ptr<DbfTable> table, const QString& problem) {
     loadingTable_ = false;
     if (table) {
         bindTable(std::move(table));
@@ -339,9 +344,11 @@ void frmQuarvel::showTable(std::unique_ptr<DbfTable> table) {
         // failure.
         TableName.clear();
         ConnectAttempt = 2;
-        platform_.dialogs.message(
+        // The reader's own reason ("The record length it states is zero.") is the detail.
+        platform_.dialogs.messageWithDetail(
             this, QStringLiteral("A connection could not be made to the database record source."),
-            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical);
+            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical,
+            problem);
         keepShownTable();
     }
     setStatusText(QStringLiteral("Ready..."));
@@ -364,6 +371,14 @@ void frmQuarvel::keepShownTable() {
 }
 
 void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
+    // A table cut short shows the records it still holds; the right of the status line
+    // says how many of those its header states are there.
+    const std::size_t stored = table->storedRecordCount();
+    const std::uint32_t declared = table->declaredRecordCount();
+    recordsNote_->setText(
+        stored < declared ? QStringLiteral("%1 of %2 records readable").arg(stored).arg(declared)
+                          : QString());
+    recordsNote_->setVisible(stored < declared);
     auto* model = new DbfTableModel(std::shared_ptr<const DbfTable>(std::move(table)), this);
     QItemSelectionModel* oldSelection = Grid->selectionModel();
     Grid->setModel(model);

@@ -80,7 +80,7 @@ private:
     void showOutcome(AnalysisOutcome outcome, const QString& folder);
     void offerToSave(const QString& folder);
     void workBusy(bool busy);
-    void showTable(std::unique_ptr<DbfTable> table);
+    void showTable(std::unique_ptr<DbfTable> table, const QString& problem);
     void bindTable(std::unique_ptr<DbfTable> table);
     void keepShownTable();
     QString startFolder() const;
@@ -130,6 +130,7 @@ private:
     ChildWindows& children_;
     QLabel* statusText_ = nullptr;
     QProgressBar* progress_ = nullptr; ///< beside the status line, for work that takes a while
+    QLabel* recordsNote_ = nullptr;    ///< "20 of 50 records readable" for a table cut short
     QTimer* progressDelay_ = nullptr;
     bool doItEnabled_ = false;  ///< Do It's state before work disabled it
     bool loadingTable_ = false; ///< the work running reads a table for the grid

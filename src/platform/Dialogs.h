@@ -45,6 +45,17 @@ public:
     virtual MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
                                   MessageButtons buttons, MessageIcon icon) = 0;
 
+    /**
+     * The same message box with a detail the user can unfold (the reader's precise reason
+     * for refusing a table, say). Without a place for details, the plain message is shown.
+     */
+    virtual MessageAnswer messageWithDetail(QWidget* parent, const QString& text,
+                                            const QString& title, MessageButtons buttons,
+                                            MessageIcon icon, const QString& detail) {
+        static_cast<void>(detail);
+        return message(parent, text, title, buttons, icon);
+    }
+
     /** A modal input box; returns the typed text, or the empty text on Cancel. */
     virtual QString input(QWidget* parent, const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;

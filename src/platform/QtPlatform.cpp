@@ -23,9 +23,18 @@ namespace quarvel {
 
 MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, const QString& title,
                                  MessageButtons buttons, MessageIcon icon) {
+    return messageWithDetail(parent, text, title, buttons, icon, QString());
+}
+
+MessageAnswer QtDialogs::messageWithDetail(QWidget* parent, const QString& text,
+                                           const QString& title, MessageButtons buttons,
+                                           MessageIcon icon, const QString& detail) {
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);
+    if (!detail.isEmpty()) {
+        box.setDetailedText(detail);
+    }
     switch (icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);

@@ -10,6 +10,9 @@ class QtDialogs final : public Dialogs {
 public:
     MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
                           MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer messageWithDetail(QWidget* parent, const QString& text, const QString& title,
+                                    MessageButtons buttons, MessageIcon icon,
+                                    const QString& detail) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title,
                   const QString& defaultText) override;
     std::optional<OpenFileChoice> openFile(QWidget* parent,

@@ -73,6 +73,11 @@ public:
 
     /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }
+    /** Records the header states, and records the file really holds (deleted ones included). */
+    std::uint32_t declaredRecordCount() const { return layout_.declaredRecords; }
+    std::size_t storedRecordCount() const {
+        return static_cast<std::size_t>(recordCount_ + deletedCount_);
+    }
 
 private:
     DbfTable() = default;

@@ -235,6 +235,8 @@ private slots:
         QCOMPARE(shown.text,
                  QStringLiteral("A connection could not be made to the database record source."));
         QCOMPARE(shown.title, QStringLiteral("Data Connection Error"));
+        // "not a table at all..." states a header of 0x6174 bytes in a file of 34.
+        QCOMPARE(shown.detail, QStringLiteral("The header runs past the end of the file."));
         QCOMPARE(shown.icon, MessageIcon::Critical);
         QCOMPARE(shown.buttons, MessageButtons::Ok);
         // The previous table stays, and so do its list and the flag.
@@ -264,6 +266,28 @@ private slots:
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         QVERIFY(gridModel() == nullptr);
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "broken.dbf");
+    }
+
+    void aTableCutShortSaysHowManyRecordsAreReadable() {
+        TableSpec spec;
+        spec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
+        for (int i = 0; i < 50; ++i) {
+            spec.records.push_back({"n" + std::to_string(i), std::to_string(100 + i)});
+        }
+        writeTable(inFolder("cut.dbf"), spec);
+        // Header 32 + 2 x 32 + 1 = 97 bytes, records of 1 + 12 + 9 = 22: keep 20 of them.
+        QFile cut(inFolder("cut.dbf"));
+        QVERIFY(cut.resize(97 + 20 * 22));
+        openChosen("cut.dbf");
+        QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
+        QCOMPARE(child<QLabel>(window.get(), "StatusBar1Records")->text(),
+                 QStringLiteral("20 of 50 records readable"));
+        QVERIFY(child<QLabel>(window.get(), "StatusBar1Records")->isVisible());
+        QCOMPARE(gridRowCount(), 21);
+        // A whole table afterwards: nothing to say.
+        writeTable(inFolder("whole.dbf"), spec);
+        openChosen("whole.dbf");
+        QVERIFY(!child<QLabel>(window.get(), "StatusBar1Records")->isVisible());
     }
 
     void clickingAColumnPicksItsField() {

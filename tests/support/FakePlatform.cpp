@@ -13,6 +13,14 @@ MessageAnswer FakeDialogs::message(QWidget*, const QString& text, const QString&
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
+MessageAnswer FakeDialogs::messageWithDetail(QWidget* parent, const QString& text,
+                                             const QString& title, MessageButtons buttons,
+                                             MessageIcon icon, const QString& detail) {
+    const MessageAnswer answer = message(parent, text, title, buttons, icon);
+    messages.back().detail = detail;
+    return answer;
+}
+
 QString FakeDialogs::input(QWidget*, const QString& prompt, const QString& title,
                            const QString& defaultText) {
     inputs.push_back({prompt, title, defaultText});

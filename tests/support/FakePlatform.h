@@ -21,6 +21,7 @@ struct ShownMessage {
     QString title;
     MessageButtons buttons;
     MessageIcon icon;
+    QString detail = {}; ///< what the user may unfold, when the window gave one
 };
 
 struct ShownInput {
@@ -38,6 +39,9 @@ class FakeDialogs final : public Dialogs {
 public:
     MessageAnswer message(QWidget* parent, const QString& text, const QString& title,
                           MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer messageWithDetail(QWidget* parent, const QString& text, const QString& title,
+                                    MessageButtons buttons, MessageIcon icon,
+                                    const QString& detail) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title,
                   const QString& defaultText) override;
     std::optional<OpenFileChoice> openFile(QWidget* parent,
