@@ -43,28 +43,40 @@ class PlainFile {
 public:
     explicit PlainFile(const QString& path) : file_(path) {}
     bool open() {
-        return file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        return file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) ||
+               failed();
     }
     bool append(std::string_view bytes) {
         buffer_.append(bytes);
         return buffer_.size() < (std::size_t(1) << 20) || write();
     }
     bool close() {
-        const bool ok = write() && file_.flush();
+        const bool ok = write() && file_.flush() && file_.error() == QFileDevice::NoError;
+        if (!ok) {
+            failed();
+        }
         file_.close();
-        return ok && file_.error() == QFileDevice::NoError;
+        return ok;
     }
-    QString error() const { return file_.errorString(); }
+    /** The system's reason for the first failure (closing the file forgets it). */
+    QString error() const { return error_; }
 
 private:
+    bool failed() {
+        if (error_.isEmpty()) {
+            error_ = file_.errorString();
+        }
+        return false;
+    }
     bool write() {
         const auto size = static_cast<qint64>(buffer_.size());
         const bool ok = file_.write(buffer_.data(), size) == size;
         buffer_.clear();
-        return ok;
+        return ok || failed();
     }
     QFile file_;
     std::string buffer_;
+    QString error_;
 };
 
 // Writes the two intermediate files and the pairs file in one pass over the values, each

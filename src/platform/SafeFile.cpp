@@ -2,42 +2,61 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace quarvel {
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
 
+// The real device: Qt's save file, unbuffered, so that each block's write answers for itself.
+class SaveFileDevice final : public SafeFile::Device {
+public:
+    explicit SaveFileDevice(const QString& path) : file_(path) {}
+    bool open() override { return file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    bool isOpen() const override { return file_.isOpen(); }
+    qint64 write(const char* data, qint64 size) override { return file_.write(data, size); }
+    bool flush() override { return file_.flush(); }
+    bool failed() const override { return file_.error() != QFileDevice::NoError; }
+    bool commit() override { return file_.commit(); }
+    void cancel() override { file_.cancelWriting(); }
+    QString errorString() const override { return file_.errorString(); }
+
+private:
+    QSaveFile file_;
+};
+
 } // namespace
 
-SafeFile::SafeFile(const QString& path) : file_(path) {}
+SafeFile::SafeFile(const QString& path) : device_(std::make_unique<SaveFileDevice>(path)) {}
+
+SafeFile::SafeFile(std::unique_ptr<Device> device) : device_(std::move(device)) {}
 
 SafeFile::~SafeFile() {
-    if (!done_ && file_.isOpen()) {
-        file_.cancelWriting();
+    if (!done_ && device_->isOpen()) {
+        device_->cancel();
     }
 }
 
 bool SafeFile::fail() {
     if (!failed_) {
         failed_ = true;
-        error_ = file_.errorString();
-        if (error_.isEmpty() || file_.error() == QFileDevice::NoError) {
+        error_ = device_->errorString();
+        if (error_.isEmpty() || error_ == QLatin1String("Unknown error")) {
             error_ = QStringLiteral("the data did not reach the disk");
         }
     }
-    if (file_.isOpen()) {
-        file_.cancelWriting();
+    if (device_->isOpen()) {
+        device_->cancel();
     }
+    done_ = true;
     return false;
 }
 
 bool SafeFile::open() {
-    // Unbuffered: the blocks below are large already, and a failed write must report its
-    // own reason rather than surface later, or never, from Qt's buffer.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!device_->open()) {
         failed_ = true;
-        error_ = file_.errorString();
+        error_ = device_->errorString();
         return false;
     }
     buffer_.reserve(kBlockBytes);
@@ -48,7 +67,7 @@ bool SafeFile::writeBuffer() {
     const char* data = buffer_.data();
     auto left = static_cast<qint64>(buffer_.size());
     while (left > 0) {
-        const qint64 written = file_.write(data, left);
+        const qint64 written = device_->write(data, left);
         if (written <= 0) {
             return fail();
         }
@@ -60,7 +79,7 @@ bool SafeFile::writeBuffer() {
 }
 
 bool SafeFile::append(std::string_view bytes) {
-    if (failed_ || !file_.isOpen()) {
+    if (failed_ || !device_->isOpen()) {
         return false;
     }
     buffer_.append(bytes);
@@ -68,24 +87,27 @@ bool SafeFile::append(std::string_view bytes) {
 }
 
 bool SafeFile::commit() {
-    if (failed_ || !file_.isOpen()) {
+    if (failed_ || !device_->isOpen()) {
         return false;
     }
-    if (!writeBuffer() || !file_.flush() || file_.error() != QFileDevice::NoError) {
+    if (!writeBuffer() || !device_->flush() || device_->failed()) {
         return fail();
     }
     done_ = true;
-    if (!file_.commit()) {
+    if (!device_->commit()) {
         failed_ = true;
-        error_ = file_.errorString();
+        error_ = device_->errorString();
+        if (error_.isEmpty() || error_ == QLatin1String("Unknown error")) {
+            error_ = QStringLiteral("the file could not take the place of the earlier one");
+        }
         return false;
     }
     return true;
 }
 
 void SafeFile::cancel() {
-    if (file_.isOpen()) {
-        file_.cancelWriting();
+    if (device_->isOpen()) {
+        device_->cancel();
     }
     done_ = true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QSaveFile>
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,12 +12,36 @@ namespace quarvel {
  * A file written through a temporary that replaces the real one only when commit() succeeds,
  * so an earlier file of that name is never lost to a half-written one. Bytes are gathered
  * and written in large blocks, unbuffered by Qt, so that a failing write (a full disk) is
- * seen at once with the system's reason instead of being lost in a buffer at commit time.
- * Every file the program writes goes through here.
+ * seen at once with the system's reason instead of being lost in a buffer at commit time;
+ * before the replacement the device is flushed and its error checked again. Every file the
+ * program writes goes through here.
  */
 class SafeFile {
 public:
+    /**
+     * Where the bytes go: the temporary beside the file, which commit() puts in the file's
+     * place (a QSaveFile). Tests give a device that fails on purpose.
+     */
+    class Device {
+    public:
+        virtual ~Device() = default;
+        virtual bool open() = 0;
+        virtual bool isOpen() const = 0;
+        /** Bytes written, or -1. */
+        virtual qint64 write(const char* data, qint64 size) = 0;
+        virtual bool flush() = 0;
+        /** Whether the device has seen an error since it was opened. */
+        virtual bool failed() const = 0;
+        /** Puts the written bytes in the file's place; false when that fails. */
+        virtual bool commit() = 0;
+        /** Drops what was written; the file stays as it was. */
+        virtual void cancel() = 0;
+        /** The system's reason for the last failure. */
+        virtual QString errorString() const = 0;
+    };
+
     explicit SafeFile(const QString& path);
+    explicit SafeFile(std::unique_ptr<Device> device);
     SafeFile(const SafeFile&) = delete;
     SafeFile& operator=(const SafeFile&) = delete;
     /** A file never committed is abandoned: the temporary goes, the earlier file stays. */
@@ -39,7 +63,7 @@ private:
     bool writeBuffer();
     bool fail();
 
-    QSaveFile file_;
+    std::unique_ptr<Device> device_;
     std::string buffer_;
     QString error_;
     bool failed_ = false;
