@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -385,10 +386,21 @@ void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
     delete oldSelection;
     delete model_;
     model_ = model;
+    // A new table is seen from its top-left, whatever the one before was scrolled to.
+    Grid->scrollToTop();
+    Grid->horizontalScrollBar()->setValue(0);
     const int charWidth = Grid->fontMetrics().averageCharWidth();
     for (int column = 1; column < model_->columnCount(); ++column) {
         Grid->setColumnWidth(column, model_->suggestedColumnWidth(column, charWidth));
     }
+}
+
+void frmQuarvel::setGridCurrentCell(int record, int field) {
+    if (model_ == nullptr || record < 0 || record >= model_->table().recordCount() || field < 0 ||
+        field >= model_->table().fieldCount()) {
+        return;
+    }
+    Grid->setCurrentIndex(model_->index(record, field + 1));
 }
 
 std::shared_ptr<const DbfTable> frmQuarvel::shownTable() const {
@@ -488,6 +500,8 @@ void frmQuarvel::showOutcome(AnalysisOutcome outcome, const QString& folder) {
         return;
     }
     results_ = std::move(outcome.results);
+    // The run leaves the grid's current cell on the last record of the analysed column.
+    setGridCurrentCell(model_ != nullptr ? model_->table().recordCount() - 1 : -1, FieldColumn - 1);
     offerToSave(folder);
     mnuFileCreateJoin->setEnabled(true);
     mnuViewQuarvel->setEnabled(true);

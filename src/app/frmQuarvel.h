@@ -48,6 +48,8 @@ public:
     std::shared_ptr<const DbfTable> shownTable() const override;
     /** The field chosen in the field list (an index into the table's fields), or -1. */
     int analysedField() const override;
+    /** Makes a record's cell of a field the grid's current cell (both counting from 0). */
+    void setGridCurrentCell(int record, int field) override;
     /** Whether the field list has been filled for the table loaded last. */
     bool fieldListFilled() const { return FieldListFilled != 0; }
 

@@ -2,6 +2,7 @@
 
 #include "AnalysisFiles.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace quarvel {
@@ -32,9 +33,15 @@ std::optional<double> CellValue(const DbfTable& table, int record, int field,
 }
 
 QString MessageNumberText(double value, const QLocale& locale) {
-    QLocale plain(locale);
-    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'g', 15);
+    // The digits and layout of the file form at 15 significant digits, with the user's
+    // decimal separator: the plain minus sign and "e+20" in every locale, where some
+    // locales' own forms would write a typographic minus or "x10^".
+    char buffer[64];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+    QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer));
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    return text;
 }
 
 } // namespace quarvel

@@ -21,7 +21,10 @@ std::optional<double> CellValue(const QString& text, const QLocale& locale = QLo
 std::optional<double> CellValue(const DbfTable& table, int record, int field,
                                 const QLocale& locale = QLocale());
 
-/** A number for a message: the locale's decimal separator, no grouping, 15 significant digits. */
+/**
+ * A number for a message: 15 significant digits laid out as in the files (a plain minus,
+ * "e+20" for exponents), with the locale's decimal separator and no grouping.
+ */
 QString MessageNumberText(double value, const QLocale& locale = QLocale());
 
 } // namespace quarvel

@@ -21,6 +21,8 @@ public:
     /** The field chosen in the field list (an index into the table's fields), or -1. */
     virtual int analysedField() const = 0;
     virtual void setStatusText(const QString& text) = 0;
+    /** Moves the grid's current cell to a record's cell of a field (both from 0). */
+    virtual void setGridCurrentCell(int record, int field) = 0;
 };
 
 } // namespace quarvel

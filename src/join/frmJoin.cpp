@@ -144,6 +144,8 @@ void frmJoin::showOutcome(const JoinOutcome& outcome) {
         host_.setStatusText(QStringLiteral("The join file was not written."));
         return;
     }
+    // Writing leaves the grid's current cell on the last record of the analysed field.
+    host_.setGridCurrentCell(results_.ValueCount - 1, host_.analysedField());
     dialogs_.message(
         this,
         QStringLiteral("Join file written.  Please refer to help for file structure information."),

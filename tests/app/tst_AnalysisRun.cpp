@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -99,6 +100,11 @@ private slots:
 
         QCOMPARE(results->ValueCount, 4);
         QCOMPARE(results->SortedValues, std::vector<double>({1, 3, 5, 8}));
+        // The grid's current cell: the fourth record of VALUE (model column 2, after the
+        // hidden column 0 and ID).
+        const QModelIndex current = child<QTableView>(window.get(), "Grid")->currentIndex();
+        QCOMPARE(current.row(), 3);
+        QCOMPARE(current.column(), 2);
         QCOMPARE(results->FirstQuartile, 1.0);
         QCOMPARE(results->Median, 3.0);
         QCOMPARE(results->ThirdQuartile, 5.0);

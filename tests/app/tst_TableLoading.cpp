@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -266,6 +267,27 @@ private slots:
         QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
         QVERIFY(gridModel() == nullptr);
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "broken.dbf");
+    }
+
+    void anotherTableIsShownFromItsTopLeft() {
+        TableSpec wide;
+        for (int f = 0; f < 12; ++f) {
+            wide.fields.push_back({"FIELD" + std::to_string(f), 'C', 20, 0});
+        }
+        for (int r = 0; r < 200; ++r) {
+            wide.records.emplace_back(12, "row " + std::to_string(r));
+        }
+        writeTable(inFolder("wide.dbf"), wide);
+        writeTable(inFolder("wide2.dbf"), wide);
+        openChosen("wide.dbf");
+        auto* grid = child<QTableView>(window.get(), "Grid");
+        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        QVERIFY(grid->verticalScrollBar()->value() > 0);
+        QVERIFY(grid->horizontalScrollBar()->value() > 0);
+        openChosen("wide2.dbf");
+        QCOMPARE(grid->verticalScrollBar()->value(), 0);
+        QCOMPARE(grid->horizontalScrollBar()->value(), 0);
     }
 
     void aTableCutShortSaysHowManyRecordsAreReadable() {

@@ -52,5 +52,14 @@ TEST(MessageNumbers, LocaleSeparatorNoGroupingFifteenDigits) {
     EXPECT_EQ(MessageNumberText(-2.5, english).toStdString(), "-2.5");
 }
 
+TEST(MessageNumbers, PlainMinusAndFileExponentInEveryLocale) {
+    // Swedish writes a typographic minus and "x10^" of its own; the message does not.
+    const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
+    EXPECT_EQ(MessageNumberText(-2.5, swedish).toStdString(), "-2,5");
+    EXPECT_EQ(MessageNumberText(3.5e20, swedish).toStdString(), "3,5e+20");
+    EXPECT_EQ(MessageNumberText(-0.000025, swedish).toStdString(), "-2,5e-05");
+    EXPECT_EQ(MessageNumberText(1234567.125, swedish).toStdString(), "1234567,125");
+}
+
 } // namespace
 } // namespace quarvel

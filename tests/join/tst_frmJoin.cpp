@@ -30,10 +30,16 @@ struct FakeJoinHost final : JoinHost {
     std::shared_ptr<const DbfTable> table;
     int field = -1;
     QString status;
+    int currentRecord = -1;
+    int currentField = -1;
 
     std::shared_ptr<const DbfTable> shownTable() const override { return table; }
     int analysedField() const override { return field; }
     void setStatusText(const QString& text) override { status = text; }
+    void setGridCurrentCell(int record, int f) override {
+        currentRecord = record;
+        currentField = f;
+    }
 };
 
 } // namespace
@@ -141,6 +147,9 @@ private slots:
         QCOMPARE(dialogs.inputs.front().defaultText, QStringLiteral("Join.txt"));
         QCOMPARE(fileBytes(inDir("Join.txt")), fileBytes(kGolden));
         QCOMPARE(host.status, QStringLiteral("Writing Join file (Join.txt)."));
+        // The grid's current cell: the last of the eight records, in the analysed field POP.
+        QCOMPARE(host.currentRecord, 7);
+        QCOMPARE(host.currentField, 1);
         QCOMPARE(dialogs.messages.size(), size_t(1));
         const ShownMessage& done = dialogs.messages.front();
         QCOMPARE(done.text, QStringLiteral("Join file written.  Please refer to help for file "
