@@ -2,7 +2,9 @@
 
 #include "NumberText.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quarvel {
 namespace {
@@ -50,6 +52,66 @@ double FlooredPosition(const PlotFields& fields, double value) {
     return (fields.PlotOffset + std::floor(value)) / fields.PlotScale + kScaleLeft;
 }
 
+double ChartPlacement::fittedPosition(double value) const {
+    // Halves first, so that a span as wide as all doubles cannot overflow.
+    return kScaleLeft + kScaleUnits * ((value / 2 - low / 2) / (high / 2 - low / 2));
+}
+
+double ChartPlacement::exact(double value) const {
+    return fitted ? fittedPosition(value) : RoundToEven(ExactPosition(fields, value));
+}
+
+double ChartPlacement::floored(double value) const {
+    return fitted ? fittedPosition(value) : RoundToEven(FlooredPosition(fields, value));
+}
+
+double ChartPlacement::label(double value) const {
+    return fitted ? fittedPosition(value) : FlooredPosition(fields, value);
+}
+
+ChartPlacement PlaceChart(const AnalysisResults& r) {
+    ChartPlacement placement;
+    const double s1 = r.SortedValues.front();
+    const double sn = r.SortedValues[static_cast<std::size_t>(r.ValueCount) - 1];
+    placement.fields = HorizontalScale(s1, sn, r.LowerOuterFence, r.UpperOuterFence);
+    const auto onCanvas = [](double x) { return x >= 0 && x <= 2000; };
+    bool fits = onCanvas(placement.floored(s1)) && onCanvas(placement.floored(sn));
+    for (double v : {r.FirstQuartile, r.ThirdQuartile, r.Median}) {
+        fits = fits && onCanvas(placement.exact(v));
+    }
+    for (double fence :
+         {r.LowerInnerFence, r.UpperInnerFence, r.LowerOuterFence, r.UpperOuterFence}) {
+        fits = fits && (!std::isfinite(fence) || onCanvas(placement.exact(fence)));
+    }
+    if (fits) {
+        return placement;
+    }
+    double low = s1;
+    double high = sn;
+    if (std::isfinite(r.LowerOuterFence)) {
+        low = std::min(low, r.LowerOuterFence);
+    }
+    if (std::isfinite(r.UpperOuterFence)) {
+        high = std::max(high, r.UpperOuterFence);
+    }
+    if (high / 2 - low / 2 > 0) {
+        // A margin of 2.5 % of the span on each side keeps the end marks off the axis ends.
+        const double margin = (high / 2 - low / 2) / 20;
+        low = std::max(low - margin, -std::numeric_limits<double>::max());
+        high = std::min(high + margin, std::numeric_limits<double>::max());
+    } else {
+        // One value: centred on a span of one unit, or of a millionth of the value where one
+        // unit is too small to tell from it.
+        const double half = low + 0.5 == low ? std::fabs(low) * 5e-7 : 0.5;
+        low -= half;
+        high += half;
+    }
+    placement.fitted = true;
+    placement.low = low;
+    placement.high = high;
+    return placement;
+}
+
 Rgb FenceClassColor(double v, const AnalysisResults& r) {
     if (v <= r.LowerOuterFence) {
         return kFenceRed;
@@ -73,9 +135,10 @@ PlotFields DrawBasicView(Canvas& canvas, const AnalysisResults& r) {
     }
     const double s1 = r.SortedValues.front();
     const double sn = r.SortedValues[static_cast<std::size_t>(r.ValueCount) - 1];
-    const PlotFields f = HorizontalScale(s1, sn, r.LowerOuterFence, r.UpperOuterFence);
-    const auto exact = [&f](double v) { return RoundToEven(ExactPosition(f, v)); };
-    const auto floored = [&f](double v) { return RoundToEven(FlooredPosition(f, v)); };
+    const ChartPlacement place = PlaceChart(r);
+    const PlotFields& f = place.fields;
+    const auto exact = [&place](double v) { return place.exact(v); };
+    const auto floored = [&place](double v) { return place.floored(v); };
 
     canvas.clear();
     canvas.setScale(0, 800, 2000, 0);
@@ -105,8 +168,8 @@ PlotFields DrawBasicView(Canvas& canvas, const AnalysisResults& r) {
     }
 
     // The value labels and their ticks use the floored positions without rounding.
-    const double lowest = FlooredPosition(f, s1);
-    const double highest = FlooredPosition(f, sn);
+    const double lowest = place.label(s1);
+    const double highest = place.label(sn);
     canvas.text(lowest - 100, kAxisY, LabelNumberText(s1));
     canvas.setColor(kPlotBlue);
     canvas.line(lowest, kAxisY, lowest, kTickTopY);
@@ -131,10 +194,11 @@ void DrawDetailedView(Canvas& canvas, const AnalysisResults& r, UniformSequence&
     if (f.PlotScale == 0) {
         return;
     }
+    const ChartPlacement place = PlaceChart(r);
     const int last = r.ValueCount;
     for (int position = 1; position <= last; ++position) {
         const double v = r.SortedValues[static_cast<std::size_t>(position) - 1];
-        const double x = RoundToEven(FlooredPosition(f, v));
+        const double x = place.floored(v);
         canvas.setColor(FenceClassColor(v, r));
         const float y = 200.0f + 401.0f * heights.next();
         canvas.circle(x, static_cast<double>(y), kPointRadius);

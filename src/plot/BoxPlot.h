@@ -37,6 +37,36 @@ double ExactPosition(const PlotFields& fields, double value);
 /** The plot position of a value's integer part (the largest integer not above it). */
 double FlooredPosition(const PlotFields& fields, double value);
 
+/**
+ * Where a chart puts its values across. The usual scale puts the whiskers and circles at the
+ * positions of the values' whole-number parts (rounded down) and the box, median and fences
+ * at their own, each rounded to a whole plot unit. When that would put the lowest or highest
+ * value, a quartile, the median or a finite fence off the 0 to 2000 canvas (data far from
+ * zero compared with their spread, all values equal), the chart is drawn on a fitted scale
+ * instead: x 200 to 1800 spans the lowest value or lower outer fence to the highest value or
+ * upper outer fence (finite fences only), widened by a small margin, and every position is
+ * exact.
+ */
+struct ChartPlacement {
+    PlotFields fields; ///< the usual scale, also when the fitted one is used
+    bool fitted = false;
+    double low = 0;  ///< the fitted scale's value at x 200 ...
+    double high = 0; ///< ... and at x 1800
+
+    /** The box, median and fence marks. */
+    double exact(double value) const;
+    /** The whiskers' ends and the circles. */
+    double floored(double value) const;
+    /** The value labels and their ticks (on the usual scale not rounded to a whole unit). */
+    double label(double value) const;
+
+private:
+    double fittedPosition(double value) const;
+};
+
+/** The placement of the chart of these results (at least one value). */
+ChartPlacement PlaceChart(const AnalysisResults& results);
+
 /** The colour of a value's fence class; a value on a fence counts with the class beyond it. */
 Rgb FenceClassColor(double value, const AnalysisResults& results);
 

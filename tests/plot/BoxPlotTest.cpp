@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <sstream>
 
 #include <cmath>
@@ -161,16 +162,55 @@ TEST(BasicView, WhiskerUsesTheFlooredExtremesAndTheBoxTheExactQuartiles) {
     EXPECT_EQ(list.texts()[1], " 100.7 ");
 }
 
-TEST(BasicView, AllValuesEqualLandRightOfTheDrawingArea) {
+TEST(BasicView, AllValuesEqualAreCentredOnAFittedScale) {
+    // The usual scale would put everything at 5 / (2 / 1600) + 200 = 4200, off the canvas;
+    // the fitted one spans 4.5 to 5.5 over x 200 to 1800, so 5 is at 1000, exactly.
     const AnalysisResults r = resultsWith({5, 5, 5}, 5, 5, 5, 5, 5, 5, 5);
     DisplayList list;
     DrawBasicView(list, r);
     const auto& ops = list.operations();
-    EXPECT_EQ(ops[3].x1, 4200); // whisker
-    EXPECT_EQ(ops[4].x1, 4200); // box
-    EXPECT_EQ(ops[6].x1, 4200); // median
+    EXPECT_EQ(ops[3].x1, 1000); // whisker
+    EXPECT_EQ(ops[4].x1, 1000); // box
+    EXPECT_EQ(ops[6].x1, 1000); // median
     EXPECT_EQ(ops[2].x1, 200);  // the axis stays where it is
     EXPECT_EQ(ops[2].x2, 1800);
+    EXPECT_EQ(list.texts()[0], " 5 ");
+}
+
+TEST(BasicView, YearsFarFromZeroAreFitted) {
+    // Years 1000 to 1010, quartiles 1002 and 1008: inner fences 993 and 1017, outer 984 and
+    // 1026. The usual scale (offset 16, span 60, 0.0375 a plot unit) would put 1000 at x
+    // 27293. The fitted one spans 984 to 1026 widened by 1.05 each side, 982.95 to 1027.05
+    // (44.1 units over 1600).
+    const AnalysisResults r =
+        resultsWith({1000, 1002, 1005, 1008, 1010}, 1002, 1005, 1008, 993, 1017, 984, 1026);
+    DisplayList list;
+    DrawBasicView(list, r);
+    for (const auto& op : list.operations()) {
+        if (op.kind == Kind::Line || op.kind == Kind::Rectangle ||
+            op.kind == Kind::FilledRectangle) {
+            EXPECT_GE(std::min(op.x1, op.x2), 0);
+            EXPECT_LE(std::max(op.x1, op.x2), 2000);
+        }
+    }
+    const auto& ops = list.operations();
+    EXPECT_NEAR(ops[3].x1, 200 + 1600 * 17.05 / 44.1, 1e-9);  // lowest value, not floored
+    EXPECT_NEAR(ops[4].x1, 200 + 1600 * 19.05 / 44.1, 1e-9);  // box from the first quartile
+    EXPECT_NEAR(ops[10].x1, 200 + 1600 * 43.05 / 44.1, 1e-9); // upper outer fence
+}
+
+TEST(BasicView, InfiniteFencesAreLeftOutOfTheFittedScale) {
+    const double big = 1e308;
+    const double inf = std::numeric_limits<double>::infinity();
+    const AnalysisResults r =
+        resultsWith({-big, 0, big}, -big / 2, 0, big / 2, -inf, inf, -inf, inf);
+    DisplayList list;
+    DrawBasicView(list, r);
+    const auto& ops = list.operations();
+    // -1e308 to 1e308, widened by a twentieth of the half span each side (to +-1.05e308).
+    EXPECT_NEAR(ops[3].x1, 200 + 1600 * (0.05 / 2.1), 1e-9); // lowest value
+    EXPECT_NEAR(ops[3].x2, 200 + 1600 * (2.05 / 2.1), 1e-9); // highest value
+    EXPECT_NEAR(ops[6].x1, 1000, 1e-9);                      // median at the middle
 }
 
 TEST(BasicView, TwoPressesGiveTheSamePicture) {
@@ -187,9 +227,9 @@ TEST(BasicView, TwoPressesGiveTheSamePicture) {
     EXPECT_EQ(first.texts(), second.texts());
 }
 
-TEST(BasicView, DataFarFromZeroDoNotOverflow) {
-    // All values 1e12: span 2, scale 0.00125, every data element at 8e14 + 200, a position
-    // no 16- or 32-bit integer holds.
+TEST(BasicView, DataFarFromZeroStayOnTheCanvas) {
+    // All values 1e12: the usual scale (span 2, 0.00125 units a plot unit) would put them at
+    // 8e14 + 200; the fitted one centres them on 1e12 -+ 0.5, at 1000.
     const double v = 1e12;
     const AnalysisResults r = resultsWith({v, v, v}, v, v, v, v, v, v, v);
     DisplayList list;
@@ -197,9 +237,9 @@ TEST(BasicView, DataFarFromZeroDoNotOverflow) {
     EXPECT_EQ(f.PlotSpan, 2);
     const auto& ops = list.operations();
     ASSERT_EQ(ops.size(), 17u);
-    EXPECT_EQ(ops[3].x1, 8e14 + 200); // whisker
-    EXPECT_EQ(ops[4].x1, 8e14 + 200); // box
-    EXPECT_EQ(ops[6].x1, 8e14 + 200); // median
+    EXPECT_EQ(ops[3].x1, 1000); // whisker
+    EXPECT_EQ(ops[4].x1, 1000); // box
+    EXPECT_EQ(ops[6].x1, 1000); // median
     EXPECT_EQ(list.texts()[0], " 1000000000000 ");
 }
 
