@@ -3,7 +3,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: all deps configure build run test asan bench format clean
+.PHONY: all deps configure build run test asan bench fuzz format clean
 
 all: build
 
@@ -32,6 +32,22 @@ bench:
 	@build/release/bench/quarvel_bench_analysis
 	@build/release/bench/quarvel_bench_plot
 	@build/release/bench/quarvel_bench_join
+
+# `make fuzz SECONDS=N`: builds the fuzz preset (clang, sanitizers, libFuzzer) and fuzzes the
+# table reader and the engine for N seconds. The working corpus in build/fuzz/corpus starts
+# from the seed tables and keeps what earlier runs found; crashing inputs go to
+# build/fuzz/findings, and the run fails.
+SECONDS ?= 60
+FUZZ_DIR = build/fuzz
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
+	@cp $(FUZZ_DIR)/tests/fuzz/seeds/* $(FUZZ_DIR)/corpus/
+	@$(FUZZ_DIR)/tests/fuzz/fuzz_table -max_total_time=$(SECONDS) -timeout=20 \
+		-print_final_stats=1 -dict=tests/fuzz/fuzz_table.dict \
+		-artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -38,6 +38,8 @@ TEST_P(SortByHand, GivesTheWorkedOrder) {
 }
 
 const std::optional<std::int64_t> kWhole = std::nullopt;
+// A double's infinity (the C macro INFINITY is a float).
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SortByHand,
@@ -62,15 +64,15 @@ INSTANTIATE_TEST_SUITE_P(
         HandCase{"LastIndexPastTheEnd", {5, 4, 3, 2, 1}, 99, false, {1, 2, 3, 4, 5}},
         HandCase{"LastIndexOneSortsTwo", {9, 8, 7}, 1, false, {8, 9, 7}},
         HandCase{"Infinities",
-                 {INFINITY, 1, -INFINITY, 0, -1},
+                 {kInfinity, 1, -kInfinity, 0, -1},
                  kWhole,
                  false,
-                 {-INFINITY, -1, 0, 1, INFINITY}},
+                 {-kInfinity, -1, 0, 1, kInfinity}},
         HandCase{"InfinitiesDescending",
-                 {INFINITY, 1, -INFINITY, 0, -1},
+                 {kInfinity, 1, -kInfinity, 0, -1},
                  kWhole,
                  true,
-                 {INFINITY, 1, 0, -1, -INFINITY}}),
+                 {kInfinity, 1, 0, -1, -kInfinity}}),
     [](const ::testing::TestParamInfo<HandCase>& param) { return std::string(param.param.name); });
 
 // ---------------------------------------------------------------------------------------

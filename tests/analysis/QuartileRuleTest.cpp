@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -18,6 +19,9 @@ AnalysisResults resultsFor(std::vector<double> values) {
     ApplyQuartileRule(results);
     return results;
 }
+
+// A double's infinity (the C macro INFINITY is a float).
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 std::vector<double> oneTo(int n) {
     std::vector<double> values(static_cast<std::size_t>(n));
@@ -95,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         HandCase{"Duplicates", {3, 5, 3, 3}, 3, 3, 3},
         HandCase{"RunExample", {5, 3, 8, 1}, 1, 3, 5},
         HandCase{"Fractions", {0.5, 0.25, 0.75, 0.125, 1}, 0.125, 0.375, 0.625},
-        HandCase{"Infinities", {-INFINITY, 1, 2, 3, INFINITY}, -INFINITY, 1.5, 2.5}),
+        HandCase{"Infinities", {-kInfinity, 1, 2, 3, kInfinity}, -kInfinity, 1.5, 2.5}),
     [](const ::testing::TestParamInfo<HandCase>& param) { return std::string(param.param.name); });
 
 TEST(QuartileRule, OneToSevenFences) {

@@ -455,7 +455,7 @@ TEST(DisplayList, CirclesAreKeptInSixteenBytesAndReplayedInOrder) {
     many.clear();
     for (int i = 0; i < 100000; ++i) {
         many.setColor(i % 3 == 0 ? kFenceRed : kFenceViolet);
-        many.circle(200 + i % 1600, 200.0f + static_cast<float>(i % 401), 15);
+        many.circle(200 + i % 1600, static_cast<double>(200.0f + static_cast<float>(i % 401)), 15);
     }
     EXPECT_LE(many.heldBytes(), 100000u * 24); // 16 a circle, and room to grow
 }
