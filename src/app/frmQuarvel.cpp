@@ -74,6 +74,7 @@ frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindow
     connect(&platform_.work, &BackgroundWork::fractionChanged, this,
             [this](double done) { progress_->setValue(static_cast<int>(done * 100 + 0.5)); });
     resize(clientSize().width(), menuBar()->sizeHint().height() + clientSize().height());
+    setMinimumSize(size()); // it opens at its designed size, and grows from there
     Form_Load();
 }
 
@@ -169,6 +170,15 @@ void frmQuarvel::buildControls() {
     setStatusBar(StatusBar1);
 
     fitLabelTexts();
+
+    // Made larger, the window gives the grid the room; the rest keep their places.
+    auto* growing = new GrowingLayout(*client, client->minimumSize());
+    for (QWidget* control : std::initializer_list<QWidget*>{Label1, cmdOpen, Label2, Label3,
+                                                            cmbFieldList, cmdDoIt, cmdCancel}) {
+        growing->add(control);
+    }
+    growing->add(txtInfile, GrowingLayout::Grow::Width);
+    growing->add(Grid, GrowingLayout::Grow::Both);
 
     setTabOrder(txtInfile, cmdOpen);
     setTabOrder(cmdOpen, Grid);

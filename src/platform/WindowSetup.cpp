@@ -4,6 +4,7 @@
 #include "Version.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -11,7 +12,50 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include <algorithm>
+
 namespace quarvel {
+
+GrowingLayout::GrowingLayout(QWidget& area, QSize designed)
+    : QObject(&area), area_(area), designed_(designed) {
+    area.installEventFilter(this);
+}
+
+void GrowingLayout::add(QWidget* control, Grow grow) {
+    controls_.push_back(Placed{control, control->geometry(), grow});
+}
+
+bool GrowingLayout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &area_ && event->type() == QEvent::Resize) {
+        place();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void GrowingLayout::place() {
+    const int wider = std::max(0, area_.width() - designed_.width());
+    const int taller = std::max(0, area_.height() - designed_.height());
+    for (const Placed& placed : controls_) {
+        QRect at = placed.designed;
+        if (placed.grow == Grow::BottomRight) {
+            at.translate(wider, taller);
+        } else if (placed.grow == Grow::None) {
+            // The nearer edge, across and down, keeps its distance.
+            if (designed_.width() - at.right() < at.left()) {
+                at.translate(wider, 0);
+            }
+            if (designed_.height() - at.bottom() < at.top()) {
+                at.translate(0, taller);
+            }
+        } else {
+            at.setWidth(at.width() + wider);
+            if (placed.grow == Grow::Both) {
+                at.setHeight(at.height() + taller);
+            }
+        }
+        placed.control->setGeometry(at);
+    }
+}
 namespace {
 
 constexpr double kSmallestPoints = 6.5;

@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QObject>
+#include <QRect>
+#include <QSize>
 #include <QString>
+
+#include <vector>
 
 class QAbstractButton;
 class QLabel;
@@ -11,6 +16,36 @@ class QWidget;
 namespace quarvel {
 
 class Dialogs;
+
+/**
+ * Keeps a window's controls in their designed places as the window grows: a control that
+ * grows takes the extra width (and height), the others keep their distance to the nearer
+ * edge, left or right, top or bottom. At the designed size everything is where it was.
+ */
+class GrowingLayout : public QObject {
+public:
+    /** None keeps the distance to the nearer edges; BottomRight moves with the corner. */
+    enum class Grow { None, Width, Both, BottomRight };
+
+    /** area is the widget the controls sit in, designed at this size. */
+    GrowingLayout(QWidget& area, QSize designed);
+    void add(QWidget* control, Grow grow = Grow::None);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Placed {
+        QWidget* control;
+        QRect designed;
+        Grow grow;
+    };
+    void place();
+
+    QWidget& area_;
+    QSize designed_;
+    std::vector<Placed> controls_;
+};
 
 /** Moves a window so that it sits in the middle of the primary screen's available area. */
 void centreOnScreen(QWidget& window);

@@ -39,6 +39,15 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
     cmdCancel =
         button(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(5880, 5400, 1815, 375));
 
+    // Made larger, the window gives the picture the room (the chart is drawn again at the
+    // new size on the same 2000 x 800 units); the buttons stay at the bottom right.
+    setMinimumSize(size());
+    auto* growing = new GrowingLayout(*this, size());
+    growing->add(PicBox, GrowingLayout::Grow::Both);
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdBasic, cmdDetail, cmdCancel}) {
+        growing->add(control, GrowingLayout::Grow::BottomRight);
+    }
+
     setTabOrder(PicBox, cmdBasic);
     setTabOrder(cmdBasic, cmdDetail);
     setTabOrder(cmdDetail, cmdCancel);

@@ -365,21 +365,37 @@ private slots:
         QVERIFY(main->testAttribute(Qt::WA_QuitOnClose));
     }
 
-    void resizingDoesNotMoveControls() {
-        QMap<QString, QRect> before;
+    void aLargerWindowGivesTheGridTheRoom() {
+        QMap<QString, QRect> designed;
         const QStringList names = {"Label1", "txtInfile",    "cmdOpen", "Label2",   "Grid",
                                    "Label3", "cmbFieldList", "cmdDoIt", "cmdCancel"};
         for (const QString& name : names) {
-            before[name] = window->findChild<QWidget*>(name)->geometry();
+            designed[name] = window->findChild<QWidget*>(name)->geometry();
         }
+        const QSize designedWindow = window->size();
         window->resize(900, 600);
         QTRY_COMPARE(window->width(), 900);
-        for (const QString& name : names) {
-            QCOMPARE(window->findChild<QWidget*>(name)->geometry(), before[name]);
-        }
+        const int dw = 900 - 577;
+        const int dh = window->centralWidget()->height() - 255;
+        QVERIFY(dh > 0);
+        const auto at = [&](const char* name) {
+            return window->findChild<QWidget*>(name)->geometry();
+        };
+        // The grid takes the room; the path box the width; the rest keep the nearer edges.
+        QCOMPARE(at("Grid"), designed["Grid"].adjusted(0, 0, dw, dh));
+        QCOMPARE(at("txtInfile"), designed["txtInfile"].adjusted(0, 0, dw, 0));
+        QCOMPARE(at("cmdOpen"), designed["cmdOpen"].translated(dw, 0));
+        QCOMPARE(at("Label1"), designed["Label1"]);
+        QCOMPARE(at("Label2"), designed["Label2"]);
+        QCOMPARE(at("Label3"), designed["Label3"].translated(0, dh));
+        QCOMPARE(at("cmbFieldList"), designed["cmbFieldList"].translated(dw, dh));
+        QCOMPARE(at("cmdDoIt"), designed["cmdDoIt"].translated(dw, dh));
+        QCOMPARE(at("cmdCancel"), designed["cmdCancel"].translated(dw, dh));
+        // Never smaller than designed, and back at that size everything is where it was.
         window->resize(300, 150);
+        QTRY_COMPARE(window->size(), designedWindow);
         for (const QString& name : names) {
-            QCOMPARE(window->findChild<QWidget*>(name)->geometry(), before[name]);
+            QCOMPARE(window->findChild<QWidget*>(name)->geometry(), designed[name]);
         }
     }
 

@@ -177,6 +177,24 @@ private slots:
         }
     }
 
+    void aLargerWindowGivesTheChartTheRoom() {
+        const QSize designed = view->size();
+        const QRect cancel = view->cmdCancel->geometry();
+        view->cmdBasic->click();
+        view->resize(designed + QSize(300, 200));
+        QTRY_COMPARE(view->size(), designed + QSize(300, 200));
+        QCOMPARE(view->PicBox->contentsRect().size(), QSize(801, 541));
+        QCOMPARE(view->cmdCancel->geometry(), cancel.translated(300, 200));
+        // Drawn again on the same 2000 x 800 units: the axis at y 50 runs from x 200 to 1800,
+        // here from pixel 80 to 721 across, 507 down.
+        const QImage image = view->PicBox->renderImage();
+        QCOMPARE(image.size(), QSize(801, 541));
+        QCOMPARE(image.pixelColor(400, 507), QColor(0, 0, 255));
+        QCOMPARE(image.pixelColor(40, 507), QColor(Qt::white));
+        view->resize(100, 100);
+        QTRY_COMPARE(view->size(), designed); // never smaller than designed
+    }
+
     void copyPutsThePictureOnTheClipboard() {
         view->cmdBasic->click();
         view->PicBox->copyAction->trigger();
