@@ -3,7 +3,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: all deps configure build run test asan bench fuzz format clean
+.PHONY: all deps configure build run test asan bench fuzz package format clean
 
 all: build
 
@@ -48,6 +48,11 @@ fuzz: deps
 	@$(FUZZ_DIR)/tests/fuzz/fuzz_table -max_total_time=$(SECONDS) -timeout=20 \
 		-print_final_stats=1 -dict=tests/fuzz/fuzz_table.dict \
 		-artifact_prefix=$(FUZZ_DIR)/findings/ $(FUZZ_DIR)/corpus
+
+# A Debian package of the release build (build/release/quarvel_<version>_<arch>.deb).
+package:
+	@$(MAKE) build PRESET=release
+	@cd build/release && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

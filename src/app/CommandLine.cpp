@@ -496,6 +496,11 @@ private:
 
 } // namespace
 
+bool CommandLine::isCommand(const QString& argument) {
+    return argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("analyse") ||
+           argument == QLatin1String("analyze");
+}
+
 bool CommandLine::needsPainting(const QStringList& arguments) {
     for (const QString& argument : arguments) {
         if (argument == QLatin1String("--picture") ||

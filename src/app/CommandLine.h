@@ -20,6 +20,9 @@ public:
     /** The arguments after the program's name. */
     int run(const QStringList& arguments);
 
+    /** Whether a lone argument is a command ("analyse", "--help", an option), not a table. */
+    static bool isCommand(const QString& argument);
+
     /** Whether these arguments need painting (a picture is asked for). */
     static bool needsPainting(const QStringList& arguments);
 

@@ -43,7 +43,7 @@ StartUp::StartUp(AnalysisResults& results, Platform& platform)
 
 StartUp::~StartUp() = default;
 
-void StartUp::run() {
+void StartUp::run(const QString& table) {
     // Closing the splash leaves no window open for a moment; that must not end the program.
     // Every window carries the program's icon.
     QApplication::setWindowIcon(QIcon(drawAppIcon()));
@@ -61,6 +61,9 @@ void StartUp::run() {
     main_ = std::make_unique<frmQuarvel>(results_, platform_, children_);
     main_->show();
     QApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
+    if (!table.isEmpty()) {
+        main_->openTable(table);
+    }
 }
 
 } // namespace quarvel

@@ -25,7 +25,8 @@ public:
     StartUp(const StartUp&) = delete;
     StartUp& operator=(const StartUp&) = delete;
 
-    void run();
+    /** Shows the splash, then the main window, which opens the table named (if any). */
+    void run(const QString& table = QString());
 
     frmQuarvel* mainWindow() const { return main_.get(); }
     ChildWindows& children() { return children_; }

@@ -289,6 +289,16 @@ void frmQuarvel::openCommand() {
     LoadData(); // the table is read on the worker; "Ready..." follows once it is shown
 }
 
+void frmQuarvel::openTable(const QString& path) {
+    // As if the table had been chosen in the open dialog.
+    const QFileInfo chosen(path);
+    remember(
+        OpenFileChoice{QDir::toNativeSeparators(chosen.absoluteFilePath()), chosen.fileName()});
+    txtInfile->setText(TableFolder + dialogFileTitle_);
+    setStatusText(QStringLiteral("Loading ") + TableFolder);
+    LoadData();
+}
+
 void frmQuarvel::OpenFile() {
     OpenFileSettings settings;
     settings.initialFolder = QDir::currentPath();
@@ -296,8 +306,12 @@ void frmQuarvel::OpenFile() {
     if (!choice || choice->fileName.isEmpty() || choice->fileTitle.isEmpty()) {
         return; // cancelled: nothing changes
     }
-    dialogFileName_ = choice->fileName;
-    dialogFileTitle_ = choice->fileTitle;
+    remember(*choice);
+}
+
+void frmQuarvel::remember(const OpenFileChoice& choice) {
+    dialogFileName_ = choice.fileName;
+    dialogFileTitle_ = choice.fileTitle;
     TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
     // Files the program writes under plain names land beside the table.
     QDir::setCurrent(TableFolder);

@@ -38,6 +38,8 @@ public:
 
     /** The open command: choose a table in the open dialog and load it. */
     void OpenFile();
+    /** Opens this table as if it had been chosen through File > Open (a double-clicked table). */
+    void openTable(const QString& path);
     /**
      * Reads the table chosen last on the worker and then binds it to the grid; the next poll
      * tick rebuilds the field list.
@@ -82,6 +84,7 @@ private:
     void showOutcome(AnalysisOutcome outcome, const QString& folder);
     void offerToSave(const QString& folder);
     void workBusy(bool busy);
+    void remember(const OpenFileChoice& choice);
     void showTable(std::unique_ptr<DbfTable> table, const QString& problem);
     void bindTable(std::unique_ptr<DbfTable> table);
     void keepShownTable();

@@ -7,8 +7,13 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    // With arguments Quarvel is a command for batch work; without, the windows start.
-    if (argc > 1) {
+    // With arguments Quarvel is a command for batch work; without, the windows start. One
+    // argument that names a file (a table double-clicked in a file manager) starts the
+    // windows with that table open.
+    QString table;
+    if (argc == 2 && !quarvel::CommandLine::isCommand(QString::fromLocal8Bit(argv[1]))) {
+        table = QString::fromLocal8Bit(argv[1]);
+    } else if (argc > 1) {
         return quarvel::CommandLineMain(argc, argv);
     }
     QApplication app(argc, argv);
@@ -26,6 +31,6 @@ int main(int argc, char* argv[]) {
     quarvel::Platform platform{dialogs, waiter, ender, launcher, systemInfo, registry, keys, work};
 
     quarvel::StartUp startUp(results, platform);
-    startUp.run();
+    startUp.run(table);
     return QApplication::exec();
 }

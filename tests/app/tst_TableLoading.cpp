@@ -269,6 +269,18 @@ private slots:
         QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "broken.dbf");
     }
 
+    void aTableNamedAtStartOpensAsIfChosen() {
+        window->openTable(inFolder("places.dbf"));
+        waitForWork();
+        QTRY_VERIFY(window->fieldListFilled());
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
+        QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
+        QCOMPARE(listEntries(), QStringList({"NAME", "POP", "AREA"}));
+        QCOMPARE(fileBytes(program->filePath("favoritefolders.dat")),
+                 QFile::encodeName(folder()) + "\r\n");
+        QVERIFY(fakes->dialogs.openDialogs.empty()); // no dialog was shown
+    }
+
     void anotherTableIsShownFromItsTopLeft() {
         TableSpec wide;
         for (int f = 0; f < 12; ++f) {
