@@ -32,7 +32,10 @@ void paintFully(QWidget& window) {
 StartUp::StartUp(AnalysisResults& results, Platform& platform)
     : results_(results), platform_(platform) {
     children_.setFactory(ChildWindow::View, [this] {
-        return std::make_unique<frmView>(results_, heights_, platform_.dialogs, platform_.work);
+        auto view =
+            std::make_unique<frmView>(results_, heights_, platform_.dialogs, platform_.work);
+        view->setTableSource([this] { return main_->shownTable(); });
+        return view;
     });
     children_.setFactory(ChildWindow::Join, [this] {
         return std::make_unique<frmJoin>(results_, *main_, platform_.dialogs, platform_.work);

@@ -205,4 +205,44 @@ void DrawDetailedView(Canvas& canvas, const AnalysisResults& r, UniformSequence&
     }
 }
 
+std::optional<ChartTarget> ChartTargetAt(const DisplayList& drawing, const AnalysisResults& r,
+                                         double x, double y, double ry, double tolerance) {
+    if (r.ValueCount < 1 || r.SortedValues.size() < static_cast<std::size_t>(r.ValueCount)) {
+        return std::nullopt;
+    }
+    // Circles first, the last drawn on top: the k-th circle is the k-th smallest value.
+    if (const std::optional<std::size_t> circle = drawing.lastCircleHolding(x, y, ry)) {
+        if (*circle < r.SortedValues.size()) {
+            return ChartTarget{ChartTarget::Kind::Value, *circle};
+        }
+    }
+    // Then the marks, each over the height it is drawn.
+    const ChartPlacement place = PlaceChart(r);
+    const double s1 = r.SortedValues.front();
+    const double sn = r.SortedValues[static_cast<std::size_t>(r.ValueCount) - 1];
+    struct Mark {
+        ChartTarget::Kind kind;
+        double x;
+        double bottom;
+        double top;
+    };
+    const Mark marks[] = {
+        {ChartTarget::Kind::Median, place.exact(r.Median), 200, 600},
+        {ChartTarget::Kind::FirstQuartile, place.exact(r.FirstQuartile), 250, 550},
+        {ChartTarget::Kind::ThirdQuartile, place.exact(r.ThirdQuartile), 250, 550},
+        {ChartTarget::Kind::LowerInnerFence, place.exact(r.LowerInnerFence), 300, 500},
+        {ChartTarget::Kind::UpperInnerFence, place.exact(r.UpperInnerFence), 300, 500},
+        {ChartTarget::Kind::LowerOuterFence, place.exact(r.LowerOuterFence), 300, 500},
+        {ChartTarget::Kind::UpperOuterFence, place.exact(r.UpperOuterFence), 300, 500},
+        {ChartTarget::Kind::LowestValue, place.label(s1), kAxisY - 10, kTickTopY + 10},
+        {ChartTarget::Kind::HighestValue, place.label(sn), kAxisY - 10, kTickTopY + 10},
+    };
+    for (const Mark& mark : marks) {
+        if (std::fabs(x - mark.x) <= tolerance && y >= mark.bottom && y <= mark.top) {
+            return ChartTarget{mark.kind, 0};
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace quarvel

@@ -2,8 +2,10 @@
 
 #include "AnalysisResults.h"
 #include "Canvas.h"
+#include "DisplayList.h"
 
 #include <cstdint>
+#include <optional>
 #include <random>
 
 namespace quarvel {
@@ -75,6 +77,33 @@ Rgb FenceClassColor(double value, const AnalysisResults& results);
  * least one value; returns the scale it used.
  */
 PlotFields DrawBasicView(Canvas& canvas, const AnalysisResults& results);
+
+/** What lies under a point of the chart. */
+struct ChartTarget {
+    enum class Kind {
+        Value, ///< a circle of the detailed view; index is the value's place in SortedValues
+        LowestValue,
+        HighestValue,
+        FirstQuartile,
+        Median,
+        ThirdQuartile,
+        LowerInnerFence,
+        UpperInnerFence,
+        LowerOuterFence,
+        UpperOuterFence
+    };
+    Kind kind = Kind::Median;
+    std::size_t index = 0;
+};
+
+/**
+ * What the point (x, y) of a chart's drawing (in its 2000 x 800 units) lies on: the topmost
+ * (last drawn) circle of the drawing whose outline holds it, else a box edge, the median, a
+ * fence or an end tick within a tolerance. A circle of radius r spans r units across and ry
+ * units up and down (it is round on screen); tolerance is in units across.
+ */
+std::optional<ChartTarget> ChartTargetAt(const DisplayList& drawing, const AnalysisResults& results,
+                                         double x, double y, double ry, double tolerance);
 
 /** The heights of the detailed view's points: uniform over [0, 1), never seeded. */
 class UniformSequence {

@@ -97,6 +97,39 @@ std::vector<DisplayList::Operation> DisplayList::operations() const {
     return all;
 }
 
+std::optional<std::size_t> DisplayList::lastCircleHolding(double x, double y, double ry) const {
+    const auto holds = [x, y, ry](double cx, double cy, double radius) {
+        const double dx = (x - cx) / radius;
+        const double dy = (y - cy) / ry;
+        return dx * dx + dy * dy <= 1;
+    };
+    std::size_t total = 0;
+    for (const Step& step : operations_) {
+        total += step.operation.kind == kCircleRun ? static_cast<std::size_t>(step.operation.text)
+                 : step.operation.kind == Kind::Circle ? 1
+                                                       : 0;
+    }
+    std::size_t ordinal = total;
+    for (auto step = operations_.rbegin(); step != operations_.rend(); ++step) {
+        const Operation& op = step->operation;
+        if (op.kind == Kind::Circle) {
+            --ordinal;
+            if (holds(op.x1, op.y1, op.x2)) {
+                return ordinal;
+            }
+        } else if (op.kind == kCircleRun) {
+            const auto count = static_cast<std::size_t>(op.text);
+            for (std::size_t i = step->firstCircle + count; i-- > step->firstCircle;) {
+                --ordinal;
+                if (holds(circles_[i].x, static_cast<double>(circles_[i].y), op.x2)) {
+                    return ordinal;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 std::size_t DisplayList::heldBytes() const {
     return operations_.capacity() * sizeof(Step) + circles_.capacity() * sizeof(PackedCircle);
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,12 @@ public:
     std::vector<Operation> operations() const;
     const std::vector<std::string>& texts() const { return texts_; }
     bool empty() const { return operations_.empty(); }
+    /**
+     * The last drawn circle whose outline holds (x, y), counted among the circles from 0; a
+     * circle spans its radius across and ry up and down. Nothing when no circle does.
+     */
+    std::optional<std::size_t> lastCircleHolding(double x, double y, double ry) const;
+
     /** Bytes held for the recording, about 16 a circle. */
     std::size_t heldBytes() const;
 

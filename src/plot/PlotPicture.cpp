@@ -8,9 +8,11 @@
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace quarvel {
 
@@ -43,6 +45,32 @@ void PlotPicture::setDrawing(DisplayList drawing, QImage painted) {
 
 QImage PlotPicture::renderImage(QSize size) const {
     return RenderDrawing(list_, size.isValid() ? size : contentsRect().size(), font());
+}
+
+bool PlotPicture::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QFrame::event(event);
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QRect area = contentsRect();
+    QString text;
+    if (hoverText_ && area.width() > 0 && area.height() > 0) {
+        // The drawing's units: 2000 across, 800 up from the bottom; a circle round on screen
+        // spans its radius in units across, and that many pixels up and down.
+        const double unitsAcross = 2000.0 / area.width();
+        const double unitsUp = 800.0 / area.height();
+        const double x = (help->pos().x() - area.left()) * unitsAcross;
+        const double y = 800.0 - (help->pos().y() - area.top()) * unitsUp;
+        const double ry = 15.0 / unitsAcross * unitsUp;
+        text = hoverText_(x, y, ry, 3 * unitsAcross);
+    }
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), text, this);
+    }
+    return true;
 }
 
 void PlotPicture::paintEvent(QPaintEvent* event) {

@@ -6,6 +6,8 @@
 #include <QFrame>
 #include <QImage>
 
+#include <functional>
+
 class QAction;
 
 namespace quarvel {
@@ -25,6 +27,13 @@ public:
     DisplayList& displayList() { return list_; }
     const DisplayList& displayList() const { return list_; }
     void pictureChanged();
+    /**
+     * What a tooltip says at a point of the drawing (in its 2000 x 800 units); a circle
+     * spans ry units up and down, and marks are found within tolerance units across.
+     */
+    using HoverText = std::function<QString(double x, double y, double ry, double tolerance)>;
+    void setHoverText(HoverText hoverText) { hoverText_ = std::move(hoverText); }
+
     /** The table the chart describes: its file and its family are never saved over. */
     void setTablePath(const QString& path) { tablePath_ = path; }
 
@@ -44,6 +53,7 @@ public:
     QAction* saveAction;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -55,6 +65,7 @@ private:
     DisplayList list_;
     mutable QImage cached_;
     QString tablePath_;
+    HoverText hoverText_;
 };
 
 } // namespace quarvel

@@ -2,12 +2,17 @@
 
 #include "BackgroundWork.h"
 #include "ChartFile.h"
+#include "FieldValues.h"
+#include "LocaleNumbers.h"
 #include "Twips.h"
 #include "WindowSetup.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
+
+#include <algorithm>
 
 namespace quarvel {
 namespace {
@@ -48,6 +53,10 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
         growing->add(control, GrowingLayout::Grow::BottomRight);
     }
 
+    PicBox->setHoverText([this](double x, double y, double ry, double tolerance) {
+        return hoverText(x, y, ry, tolerance);
+    });
+
     setTabOrder(PicBox, cmdBasic);
     setTabOrder(cmdBasic, cmdDetail);
     setTabOrder(cmdDetail, cmdCancel);
@@ -73,6 +82,8 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
 }
 
 void frmView::cmdBasic_Click() {
+    drawnDigest_ = results_.ValuesDigest;
+    recordsInOrder_.clear();
     PicBox->setTablePath(QString::fromStdString(results_.TablePath));
     fields_ = DrawBasicView(PicBox->displayList(), results_);
     PicBox->pictureChanged();
@@ -83,6 +94,8 @@ void frmView::cmdDetail_Click() {
         return; // the buttons are disabled meanwhile; a queued click changes nothing
     }
     PicBox->setTablePath(QString::fromStdString(results_.TablePath));
+    drawnDigest_ = results_.ValuesDigest;
+    recordsInOrder_.clear();
     // Every value's circle is drawn and painted on the worker. The results and the heights
     // stay as they are meanwhile: no other work runs, and only work changes them.
     const AnalysisResults* results = &results_;
@@ -116,6 +129,86 @@ void frmView::cmdDetail_Click() {
 void frmView::cmdCancel_Click() {
     // Unloads the window: the next "Quarvel" command opens a fresh, blank one.
     close();
+}
+
+int frmView::recordOf(std::size_t sortedIndex) {
+    if (recordsInOrder_.empty() && tableSource_) {
+        // The table's values in table order, each given the place of its value among the
+        // sorted ones (equal values in table order): made once per drawing, on demand.
+        const std::shared_ptr<const DbfTable> table = tableSource_();
+        if (table == nullptr ||
+            QFileInfo(table->path()).absoluteFilePath().toStdString() != results_.TablePath) {
+            return -1;
+        }
+        const int field = FieldIndex(*table, QString::fromStdString(results_.FieldName));
+        const FieldValues read = field >= 0 ? ReadFieldValues(*table, field) : FieldValues{};
+        const std::vector<double>& sorted = results_.SortedValues;
+        if (read.problem || read.values.size() != sorted.size()) {
+            return -1;
+        }
+        recordsInOrder_.assign(sorted.size(), 0);
+        std::vector<std::uint32_t> taken(sorted.size(), 0);
+        for (std::size_t record = 0; record < read.values.size(); ++record) {
+            const auto first = static_cast<std::size_t>(
+                std::lower_bound(sorted.begin(), sorted.end(), read.values[record]) -
+                sorted.begin());
+            if (first >= sorted.size()) {
+                recordsInOrder_.clear();
+                return -1;
+            }
+            recordsInOrder_[first + taken[first]++] = static_cast<std::uint32_t>(record);
+        }
+    }
+    return sortedIndex < recordsInOrder_.size() ? static_cast<int>(recordsInOrder_[sortedIndex]) + 1
+                                                : -1;
+}
+
+QString frmView::hoverText(double x, double y, double ry, double tolerance) {
+    // Only for the drawing of the results as they are now.
+    if (PicBox->displayList().empty() || results_.ValuesDigest != drawnDigest_) {
+        return {};
+    }
+    const std::optional<ChartTarget> target =
+        ChartTargetAt(PicBox->displayList(), results_, x, y, ry, tolerance);
+    if (!target) {
+        return {};
+    }
+    const auto number = [](double v) { return MessageNumberText(v); };
+    const AnalysisResults& r = results_;
+    switch (target->kind) {
+    case ChartTarget::Kind::Value: {
+        const double v = r.SortedValues[target->index];
+        const Rgb color = FenceClassColor(v, r);
+        const QString where = color == kFenceRed ? QStringLiteral("beyond an outer fence")
+                              : color == kFencePink
+                                  ? QStringLiteral("between the inner and outer fences")
+                                  : QStringLiteral("within the inner fences");
+        const int record = recordOf(target->index);
+        return record > 0
+                   ? QStringLiteral("Value %1, record %2, %3").arg(number(v)).arg(record).arg(where)
+                   : QStringLiteral("Value %1, %2").arg(number(v), where);
+    }
+    case ChartTarget::Kind::LowestValue:
+        return QStringLiteral("Lowest value = ") + number(r.SortedValues.front());
+    case ChartTarget::Kind::HighestValue:
+        return QStringLiteral("Highest value = ") +
+               number(r.SortedValues[static_cast<std::size_t>(r.ValueCount) - 1]);
+    case ChartTarget::Kind::FirstQuartile:
+        return QStringLiteral("First quartile = ") + number(r.FirstQuartile);
+    case ChartTarget::Kind::Median:
+        return QStringLiteral("Median = ") + number(r.Median);
+    case ChartTarget::Kind::ThirdQuartile:
+        return QStringLiteral("Third quartile = ") + number(r.ThirdQuartile);
+    case ChartTarget::Kind::LowerInnerFence:
+        return QStringLiteral("Lower inner fence = ") + number(r.LowerInnerFence);
+    case ChartTarget::Kind::UpperInnerFence:
+        return QStringLiteral("Upper inner fence = ") + number(r.UpperInnerFence);
+    case ChartTarget::Kind::LowerOuterFence:
+        return QStringLiteral("Lower outer fence = ") + number(r.LowerOuterFence);
+    case ChartTarget::Kind::UpperOuterFence:
+        return QStringLiteral("Upper outer fence = ") + number(r.UpperOuterFence);
+    }
+    return {};
 }
 
 } // namespace quarvel

@@ -462,3 +462,31 @@ TEST(DisplayList, CirclesAreKeptInSixteenBytesAndReplayedInOrder) {
 
 } // namespace
 } // namespace quarvel
+
+namespace quarvel {
+namespace {
+
+TEST(ChartTargets, TheTopmostCircleThenTheMarks) {
+    const AnalysisResults r = resultsWith({1, 2, 3}, 1, 2, 3, -2, 6, -5, 9);
+    DisplayList drawing;
+    DrawBasicView(drawing, r);
+    drawing.setColor(kFenceViolet);
+    drawing.circle(700, 400, 15);  // value 0 (1)
+    drawing.circle(710, 400, 15);  // value 1 (2), drawn over it
+    drawing.circle(1300, 650, 15); // value 2 (3)
+    // Where the two overlap, the later wins.
+    EXPECT_EQ(ChartTargetAt(drawing, r, 705, 400, 6, 10)->index, 1u);
+    EXPECT_EQ(ChartTargetAt(drawing, r, 690, 400, 6, 10)->index, 0u);
+    EXPECT_EQ(ChartTargetAt(drawing, r, 1300, 654, 6, 10)->kind, ChartTarget::Kind::Value);
+    EXPECT_FALSE(ChartTargetAt(drawing, r, 1300, 640, 6, 10)); // outside: 10 > 6 up and down
+    // The usual scale of 1 to 3 with outer fences -5 and 9: offset 6 (from -5 up to 1), span
+    // floor(3) - floor(1) + 2 + 6 + 6 + 6 = 22, so 2 is at (6 + 2) / (22 / 1600) + 200.
+    const double median = std::nearbyint(8 / (22.0 / 1600) + 200);
+    EXPECT_EQ(median, 782);
+    EXPECT_EQ(ChartTargetAt(drawing, r, 784, 580, 6, 3)->kind, ChartTarget::Kind::Median);
+    EXPECT_FALSE(ChartTargetAt(drawing, r, 790, 580, 6, 3));
+    EXPECT_FALSE(ChartTargetAt(drawing, r, 782, 700, 6, 3)); // above the mark's top at 600
+}
+
+} // namespace
+} // namespace quarvel

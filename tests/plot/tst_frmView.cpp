@@ -1,5 +1,7 @@
+#include "Analysis.h"
 #include "FakePlatform.h"
 #include "PainterCanvas.h"
+#include "TestTables.h"
 #include "frmView.h"
 
 #include <QApplication>
@@ -193,6 +195,43 @@ private slots:
         QCOMPARE(image.pixelColor(40, 507), QColor(Qt::white));
         view->resize(100, 100);
         QTRY_COMPARE(view->size(), designed); // never smaller than designed
+    }
+
+    void pointingAtTheChartNamesWhatIsThere() {
+        // The values 5, 3, 8, 1 in table order: quartiles 1 and 5, median 3, fences -5, 11,
+        // -11 and 17.
+        QTemporaryDir dir;
+        testing::writeTable(dir.filePath("t.dbf"), testing::textTable("V", {"5", "3", "8", "1"}));
+        QString error;
+        std::shared_ptr<const DbfTable> table = DbfTable::open(dir.filePath("t.dbf"), error);
+        const AnalysisOutcome outcome = RunAnalysis(*table, 0, dir.path());
+        QVERIFY(outcome.completed());
+        results = outcome.results;
+        view->setTableSource([table] { return table; });
+        view->cmdDetail->click();
+        QTRY_VERIFY(!fakes.work.busy());
+        // Each circle, found in the drawing, names its value, its record and its class.
+        std::vector<DisplayList::Operation> circles;
+        for (const auto& op : view->PicBox->displayList().operations()) {
+            if (op.kind == DisplayList::Kind::Circle) {
+                circles.push_back(op);
+            }
+        }
+        QCOMPARE(circles.size(), size_t(4));
+        QCOMPARE(view->hoverText(circles[3].x1, circles[3].y1, 6, 3),
+                 QStringLiteral("Value 8, record 3, within the inner fences"));
+        QCOMPARE(view->hoverText(circles[0].x1, circles[0].y1, 6, 3),
+                 QStringLiteral("Value 1, record 4, within the inner fences"));
+        // A fence mark, out of the circles' reach (the marks stand 300 to 500 high).
+        view->cmdBasic->click();
+        const ChartPlacement place = PlaceChart(results);
+        QCOMPARE(view->hoverText(place.exact(17), 450, 6, 3),
+                 QStringLiteral("Upper outer fence = 17"));
+        QCOMPARE(view->hoverText(place.exact(3), 580, 6, 3), QStringLiteral("Median = 3"));
+        QCOMPARE(view->hoverText(place.exact(3) + 40, 700, 6, 3), QString());
+        // Another analysis since the drawing: nothing is named from the old picture.
+        results.ValuesDigest += 1;
+        QCOMPARE(view->hoverText(place.exact(3), 580, 6, 3), QString());
     }
 
     void copyPutsThePictureOnTheClipboard() {
