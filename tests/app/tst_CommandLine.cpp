@@ -212,13 +212,7 @@ private slots:
     }
 
     void ctrlCLeavesNoHalfMadeFile() {
-        TableSpec spec;
-        spec.fields = {{"VALUE", 'N', 12, 3}};
-        for (int i = 0; i < 300000; ++i) {
-            spec.records.push_back(
-                {std::to_string(static_cast<long long>(i) * 7919 % 100003) + ".5"});
-        }
-        writeTable(inFolder("big.dbf"), spec);
+        writeTable(inFolder("big.dbf"), largeNumberTable(300000));
         QProcess process;
         process.setWorkingDirectory(folder());
         process.start(kProgram, {"analyse", "big.dbf"});

@@ -19,14 +19,7 @@ class tst_LongWork : public QObject, MainWindowHarness {
     Q_OBJECT
 
 private:
-    void loadLargeTable() {
-        TableSpec spec;
-        spec.fields = {{"VALUE", 'N', 12, 2}};
-        for (long long i = 0; i < 600000; ++i) {
-            spec.records.push_back({std::to_string(i * 7919 % 100003) + ".25"});
-        }
-        load("large.dbf", spec, 0);
-    }
+    void loadLargeTable() { load("large.dbf", largeNumberTable(600000), 0); }
 
 private slots:
     void init() { start(); }

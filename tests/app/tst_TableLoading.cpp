@@ -303,12 +303,12 @@ private slots:
     }
 
     void aTableCutShortSaysHowManyRecordsAreReadable() {
-        TableSpec spec;
-        spec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
+        TableSpec tableSpec;
+        tableSpec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
         for (int i = 0; i < 50; ++i) {
-            spec.records.push_back({"n" + std::to_string(i), std::to_string(100 + i)});
+            tableSpec.records.push_back({"n" + std::to_string(i), std::to_string(100 + i)});
         }
-        writeTable(inFolder("cut.dbf"), spec);
+        writeTable(inFolder("cut.dbf"), tableSpec);
         // Header 32 + 2 x 32 + 1 = 97 bytes, records of 1 + 12 + 9 = 22: keep 20 of them.
         QFile cut(inFolder("cut.dbf"));
         QVERIFY(cut.resize(97 + 20 * 22));
@@ -319,7 +319,7 @@ private slots:
         QVERIFY(child<QLabel>(window.get(), "StatusBar1Records")->isVisible());
         QCOMPARE(gridRowCount(), 21);
         // A whole table afterwards: nothing to say.
-        writeTable(inFolder("whole.dbf"), spec);
+        writeTable(inFolder("whole.dbf"), tableSpec);
         openChosen("whole.dbf");
         QVERIFY(!child<QLabel>(window.get(), "StatusBar1Records")->isVisible());
     }
@@ -344,10 +344,12 @@ private slots:
     }
 
     void clickingAColumnWhoseNameRepeatsPicksThatColumn() {
-        TableSpec spec;
-        spec.fields = {{"A", 'N', 4, 0}, {"WT", 'N', 4, 0}, {"WT", 'N', 4, 0}, {"WT", 'N', 4, 0}};
-        spec.records = {{"1", "10", "20", "30"}, {"2", "11", "21", "31"}, {"3", "12", "22", "32"}};
-        writeTable(inFolder("repeats.dbf"), spec);
+        TableSpec tableSpec;
+        tableSpec.fields = {
+            {"A", 'N', 4, 0}, {"WT", 'N', 4, 0}, {"WT", 'N', 4, 0}, {"WT", 'N', 4, 0}};
+        tableSpec.records = {
+            {"1", "10", "20", "30"}, {"2", "11", "21", "31"}, {"3", "12", "22", "32"}};
+        writeTable(inFolder("repeats.dbf"), tableSpec);
         openChosen("repeats.dbf");
         emit child<QTableView>(window.get(), "Grid")->horizontalHeader()->sectionClicked(3);
         QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 2);

@@ -40,14 +40,14 @@ protected:
 
     std::unique_ptr<DbfTable> table(const std::vector<std::string>& values,
                                     const std::string& name = "t.dbf") {
-        TableSpec spec;
-        spec.fields = {{"ID", 'C', 4, 0}, {"VALUE", 'C', 12, 0}};
+        TableSpec tableSpec;
+        tableSpec.fields = {{"ID", 'C', 4, 0}, {"VALUE", 'C', 12, 0}};
         int id = 0;
         for (const std::string& value : values) {
-            spec.records.push_back({std::to_string(++id), value});
+            tableSpec.records.push_back({std::to_string(++id), value});
         }
         const QString path = folder.filePath(QString::fromStdString(name));
-        writeTable(path, spec);
+        writeTable(path, tableSpec);
         QString error;
         return DbfTable::open(path, error);
     }

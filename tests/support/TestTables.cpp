@@ -71,6 +71,16 @@ TableSpec textTable(const std::string& fieldName, const std::vector<std::string>
     return tableSpec;
 }
 
+TableSpec largeNumberTable(int records) {
+    TableSpec tableSpec;
+    tableSpec.fields = {{"VALUE", 'N', 12, 2}};
+    tableSpec.records.reserve(static_cast<std::size_t>(records));
+    for (long long i = 0; i < records; ++i) {
+        tableSpec.records.push_back({std::to_string(i * 7919 % 100003) + ".25"});
+    }
+    return tableSpec;
+}
+
 TableSpec workedJoinTable() {
     TableSpec tableSpec;
     tableSpec.fields = {{"AREA", 'C', 10, 0}, {"POP", 'N', 6, 0}};

@@ -31,6 +31,10 @@ void patchU32(const QString& path, qsizetype offset, unsigned value);
 TableSpec textTable(const std::string& fieldName, const std::vector<std::string>& values,
                     int width = 20);
 
+/** A one-field numeric table (VALUE) of this many records, values scattered over 0 to 100,002
+ *  with a fraction: long enough for work that takes a while. */
+TableSpec largeNumberTable(int records);
+
 /** The join file's worked example: AREA A to H beside POP 15, 3, 100, 1, 6, 4, 2, 5. */
 TableSpec workedJoinTable();
 

@@ -492,9 +492,9 @@ TEST(HostileFiles, AreRefusedAtOnceWithTheirReason) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 
     // A good table beside a .cpg that is a pipe, and one beside a link to a device.
-    TableSpec spec = textTable("NAME", {"Z\xc3\xbcrich", "Gen\xc3\xa8ve"});
+    TableSpec tableSpec = textTable("NAME", {"Z\xc3\xbcrich", "Gen\xc3\xa8ve"});
     for (const char* base : {"a", "b"}) {
-        writeTable(folder + base + ".dbf", spec);
+        writeTable(folder + base + ".dbf", tableSpec);
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "a.cpg").constData(), 0600), 0);
     ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(folder + "b.CPG").constData()), 0);
