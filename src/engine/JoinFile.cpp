@@ -73,7 +73,6 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
         return ok;
     };
     const int count = results.ValueCount;
-    const bool storedIsShown = table.fieldLayout(valueField).type != 'D';
     std::string relateScratch;
     std::string valueScratch;
     std::uint64_t digest = 0;
@@ -87,13 +86,11 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
         }
         const std::string_view relate = table.cellView(record, relateField, relateScratch);
         const std::string_view value = table.cellView(record, valueField, valueScratch);
-        // The stored bytes are read once: as the file's text and, when plain, as the number.
-        std::optional<double> v;
-        if (storedIsShown) {
-            v = ParsePlainNumber(value);
-        }
+        // The shown bytes are read once: as the file's text and, when plain, as the number;
+        // anything else is read as the grid shows it, in the user's locale.
+        std::optional<double> v = ParsePlainNumber(value);
         if (!v) {
-            v = CellValue(table, record, valueField, locale);
+            v = CellValue(table.cellText(record, valueField), locale);
         }
         if (!v) {
             file.cancel();
