@@ -33,7 +33,7 @@ void BM_AnalysisRun(benchmark::State& state) {
             return;
         }
     }
-    state.counters["records"] = bench.results.ValueCount;
+    state.counters["records"] = bench.results->ValueCount;
 }
 
 } // namespace

@@ -22,7 +22,7 @@ struct BenchWindow {
     QTemporaryDir program;
     QTemporaryDir tables;
     ChildWindows children;
-    AnalysisResults results;
+    std::shared_ptr<AnalysisResults> results = std::make_shared<AnalysisResults>();
     frmQuarvel window{results, fakes.platform, children};
 
     BenchWindow() {

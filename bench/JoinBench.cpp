@@ -22,7 +22,7 @@ void BM_WriteJoinFile(benchmark::State& state) {
     bench::BenchWindow bench;
     testing::FakePlatform& fakes = bench.fakes;
     frmQuarvel& window = bench.window;
-    AnalysisResults& results = bench.results;
+    const std::shared_ptr<AnalysisResults>& results = bench.results;
     fakes.dialogs.messageAnswers.push_back(MessageAnswer::No);
     window.findChild<QPushButton*>("cmdDoIt")->click();
     bench.waitForWork();
@@ -41,7 +41,7 @@ void BM_WriteJoinFile(benchmark::State& state) {
             return;
         }
     }
-    state.counters["records"] = results.ValueCount;
+    state.counters["records"] = results->ValueCount;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "LongSorts.h"
 
+#include "StopCheck.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -15,10 +17,10 @@ using Index = std::ptrdiff_t;
 // Ranges this short are finished by insertion: quicker than partitioning them further.
 constexpr Index kInsertionLimit = 16;
 
-template <typename Before>
-void insertionSort(double* v, Index lo, Index hi, Before before) {
+template <typename T, typename Before>
+void insertionSort(T* v, Index lo, Index hi, Before before) {
     for (Index i = lo + 1; i <= hi; ++i) {
-        const double value = v[i];
+        const T value = v[i];
         Index j = i;
         while (j > lo && before(value, v[j - 1])) {
             v[j] = v[j - 1];
@@ -28,9 +30,9 @@ void insertionSort(double* v, Index lo, Index hi, Before before) {
     }
 }
 
-template <typename Before>
-void siftDown(double* base, Index root, Index count, Before before) {
-    const double value = base[root];
+template <typename T, typename Before>
+void siftDown(T* base, Index root, Index count, Before before) {
+    const T value = base[root];
     for (;;) {
         Index child = 2 * root + 1;
         if (child >= count) {
@@ -48,29 +50,39 @@ void siftDown(double* base, Index root, Index count, Before before) {
     base[root] = value;
 }
 
-template <typename Before>
-void heapSort(double* v, Index lo, Index hi, Before before) {
-    double* base = v + lo;
+template <typename T, typename Before>
+bool heapSort(T* v, Index lo, Index hi, Before before, const StopCheck& stop) {
+    T* base = v + lo;
     const Index count = hi - lo + 1;
+    const auto due = [&stop](Index step) {
+        return stop && static_cast<std::size_t>(step) % kStepsBetweenStopChecks == 0 && stop();
+    };
     for (Index root = count / 2 - 1; root >= 0; --root) {
         siftDown(base, root, count, before);
+        if (due(root)) {
+            return false;
+        }
     }
     for (Index last = count - 1; last > 0; --last) {
         std::swap(base[0], base[last]);
         siftDown(base, 0, last, before);
+        if (due(last)) {
+            return false;
+        }
     }
+    return true;
 }
 
-template <typename Before>
-void compareExchange(double* v, Index a, Index b, Before before) {
+template <typename T, typename Before>
+void compareExchange(T* v, Index a, Index b, Before before) {
     if (before(v[b], v[a])) {
         std::swap(v[a], v[b]);
     }
 }
 
 // Puts the median of the values at a, b and c at b.
-template <typename Before>
-void sortThree(double* v, Index a, Index b, Index c, Before before) {
+template <typename T, typename Before>
+void sortThree(T* v, Index a, Index b, Index c, Before before) {
     compareExchange(v, a, b, before);
     compareExchange(v, b, c, before);
     compareExchange(v, a, b, before);
@@ -82,8 +94,8 @@ constexpr Index kNintherLimit = 128;
 
 // Chooses the pivot, the median of the first, middle and last value (of three such medians
 // for long ranges), and moves it to the last position, where the partition takes it.
-template <typename Before>
-void choosePivot(double* v, Index lo, Index hi, Before before) {
+template <typename T, typename Before>
+void choosePivot(T* v, Index lo, Index hi, Before before) {
     const Index length = hi - lo + 1;
     const Index mid = lo + length / 2;
     if (length >= kNintherLimit) {
@@ -100,9 +112,9 @@ void choosePivot(double* v, Index lo, Index hi, Before before) {
 
 // Partitions lo..hi around the value at hi and returns the pivot's final position:
 // nothing after it comes before it, nothing before it comes after it.
-template <typename Before>
-Index partition(double* v, Index lo, Index hi, Before before) {
-    const double pivot = v[hi];
+template <typename T, typename Before>
+Index partition(T* v, Index lo, Index hi, Before before) {
+    const T pivot = v[hi];
     Index i = lo - 1;
     Index j = hi;
     for (;;) {
@@ -130,8 +142,8 @@ struct Range {
 
 // Tables are often stored sorted by the analysed field, one way or the other: such ranges
 // are finished in one pass. Returns false, having changed nothing, for anything else.
-template <typename Before>
-bool finishIfMonotonic(double* v, Index lo, Index hi, Before before) {
+template <typename T, typename Before>
+bool finishIfMonotonic(T* v, Index lo, Index hi, Before before) {
     Index i = lo;
     while (i < hi && !before(v[i + 1], v[i])) {
         ++i;
@@ -152,10 +164,10 @@ bool finishIfMonotonic(double* v, Index lo, Index hi, Before before) {
     return false;
 }
 
-template <typename Before>
-void sortRange(double* v, Index lo, Index hi, Before before) {
+template <typename T, typename Before>
+bool sortRange(T* v, Index lo, Index hi, Before before, const StopCheck& stop = {}) {
     if (finishIfMonotonic(v, lo, hi, before)) {
-        return;
+        return true;
     }
 
     // The smaller part is always the one sorted next, so at most log2(n) ranges wait.
@@ -171,8 +183,14 @@ void sortRange(double* v, Index lo, Index hi, Before before) {
                 insertionSort(v, lo, hi, before);
             }
         } else if (depthLeft == 0) {
-            heapSort(v, lo, hi, before);
+            if (!heapSort(v, lo, hi, before, stop)) {
+                return false;
+            }
         } else {
+            // A long range takes a while to partition: the stop is asked before each.
+            if (stop && static_cast<std::size_t>(hi - lo) >= kStepsBetweenStopChecks && stop()) {
+                return false;
+            }
             --depthLeft;
             choosePivot(v, lo, hi, before);
             const Index p = partition(v, lo, hi, before);
@@ -186,7 +204,7 @@ void sortRange(double* v, Index lo, Index hi, Before before) {
             continue;
         }
         if (height == 0) {
-            return;
+            return true;
         }
         const Range next = waiting[--height];
         lo = next.lo;
@@ -215,6 +233,24 @@ void SortDoubles(std::span<double> Values, std::optional<std::int64_t> LastIndex
     } else {
         sortRange(Values.data(), 0, static_cast<Index>(hi), std::less<double>{});
     }
+}
+
+bool SortDoubles(std::span<double> Values, const StopCheck& stopRequested) {
+    if (Values.size() < 2) {
+        return true;
+    }
+    return sortRange(Values.data(), 0, static_cast<Index>(Values.size() - 1), std::less<double>{},
+                     stopRequested);
+}
+
+bool SortValueRecords(std::span<ValueRecord> pairs, const StopCheck& stopRequested) {
+    if (pairs.size() < 2) {
+        return true;
+    }
+    const auto before = [](const ValueRecord& a, const ValueRecord& b) {
+        return a.value < b.value || (a.value == b.value && a.record < b.record);
+    };
+    return sortRange(pairs.data(), 0, static_cast<Index>(pairs.size() - 1), before, stopRequested);
 }
 
 } // namespace quarvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StopCheck.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,5 +26,23 @@ namespace quarvel {
  */
 void SortDoubles(std::span<double> Values, std::optional<std::int64_t> LastIndex = std::nullopt,
                  bool Descending = false);
+
+/**
+ * Sorts the whole span ascending as SortDoubles does, asking stopRequested before each long
+ * partition: false, with the values in no particular order, when it said stop.
+ */
+bool SortDoubles(std::span<double> Values, const StopCheck& stopRequested);
+
+/** A value and the record (counting from 0) it comes from. */
+struct ValueRecord {
+    double value;
+    std::uint32_t record;
+};
+
+/**
+ * Sorts pairs by value, equal values in record order, asking stopRequested before each long
+ * partition: false when it said stop.
+ */
+bool SortValueRecords(std::span<ValueRecord> pairs, const StopCheck& stopRequested);
 
 } // namespace quarvel

@@ -29,8 +29,8 @@ void paintFully(QWidget& window) {
 
 } // namespace
 
-StartUp::StartUp(AnalysisResults& results, Platform& platform)
-    : results_(results), platform_(platform) {
+StartUp::StartUp(std::shared_ptr<AnalysisResults> results, Platform& platform)
+    : results_(std::move(results)), platform_(platform) {
     children_.setFactory(ChildWindow::View, [this] {
         auto view =
             std::make_unique<frmView>(results_, heights_, platform_.dialogs, platform_.work);

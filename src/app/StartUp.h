@@ -20,7 +20,8 @@ class StartUp {
 public:
     static constexpr int kSplashMilliseconds = 2500;
 
-    StartUp(AnalysisResults& results, Platform& platform);
+    /** results are the program's shared results, which the windows read and a run replaces. */
+    StartUp(std::shared_ptr<AnalysisResults> results, Platform& platform);
     ~StartUp();
     StartUp(const StartUp&) = delete;
     StartUp& operator=(const StartUp&) = delete;
@@ -32,9 +33,11 @@ public:
     ChildWindows& children() { return children_; }
 
 private:
-    AnalysisResults& results_;
+    std::shared_ptr<AnalysisResults> results_;
     Platform& platform_;
-    UniformSequence heights_; // one sequence for the whole run of the program
+    // One sequence for the whole run of the program; the detailed drawing on the worker
+    // draws with a copy and hands it back advanced.
+    std::shared_ptr<UniformSequence> heights_ = std::make_shared<UniformSequence>();
     ChildWindows children_;
     std::unique_ptr<frmQuarvel> main_;
 };

@@ -1,29 +1,21 @@
 #include "frmQuarvel.h"
 
-#include "Analysis.h"
 #include "Artwork.h"
 #include "BackgroundWork.h"
-#include "FavoriteFolder.h"
-#include "FieldValues.h"
+#include "BusyIndicator.h"
 #include "HelpLauncher.h"
-#include "SafeFile.h"
 #include "Twips.h"
 #include "WindowSetup.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -32,8 +24,6 @@ namespace quarvel {
 namespace {
 
 constexpr int kPollMilliseconds = 500;
-// Work that ends sooner shows only its stage texts; longer work also shows how far it is.
-constexpr int kProgressDelayMilliseconds = 300;
 
 QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
     auto* action = menu->addAction(caption);
@@ -47,9 +37,9 @@ QSize frmQuarvel::clientSize() {
     return twipsRect(0, 0, 8655, 4200).size();
 }
 
-frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindows& children,
-                       QWidget* parent)
-    : QMainWindow(parent), results_(results), platform_(platform), children_(children) {
+frmQuarvel::frmQuarvel(std::shared_ptr<AnalysisResults> results, Platform& platform,
+                       ChildWindows& children, QWidget* parent)
+    : QMainWindow(parent), results_(std::move(results)), platform_(platform), children_(children) {
     setObjectName(QStringLiteral("frmQuarvel"));
     setWindowTitle(QStringLiteral("Quarvel"));
     setWindowIcon(QIcon(drawAppIcon()));
@@ -58,21 +48,20 @@ frmQuarvel::frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindow
     setFont(dialogFont());
     buildControls();
     buildMenus();
-    // Long work runs on the worker; its stages come here, and while it runs the commands
-    // that would start other work are disabled.
+    // Long work runs on the worker; while it runs the commands that would start other work
+    // are disabled. The stages and progress of the work shown here (all but the detailed
+    // drawing, which the plot window shows) come to the status line.
     connect(&platform_.work, &BackgroundWork::busyChanged, this, &frmQuarvel::workBusy);
-    connect(&platform_.work, &BackgroundWork::stageChanged, this, &frmQuarvel::setStatusText);
-    connect(&platform_.work, &BackgroundWork::workFailed, this, [this](const QString& reason) {
-        platform_.dialogs.message(this, reason, QStringLiteral("Error!"), MessageButtons::Ok,
-                                  MessageIcon::Critical);
-        if (loadingTable_) {
-            loadingTable_ = false;
-            keepShownTable(); // the table shown before stays, and so do its folder and name
+    connect(&platform_.work, &BackgroundWork::stageChanged, this, [this](const QString& text) {
+        if (platform_.work.shownIn() == nullptr) {
+            setStatusText(text);
         }
-        setStatusText(QStringLiteral("Nothing was changed."));
     });
-    connect(&platform_.work, &BackgroundWork::fractionChanged, this,
-            [this](double done) { progress_->setValue(static_cast<int>(done * 100 + 0.5)); });
+    connect(&platform_.work, &BackgroundWork::fractionChanged, this, [this](double done) {
+        if (platform_.work.shownIn() == nullptr) {
+            busy_->setFraction(done);
+        }
+    });
     resize(clientSize().width(), menuBar()->sizeHint().height() + clientSize().height());
     setMinimumSize(size()); // it opens at its designed size, and grows from there
     Form_Load();
@@ -156,17 +145,12 @@ void frmQuarvel::buildControls() {
     recordsNote_->setTextFormat(Qt::PlainText);
     recordsNote_->hide();
     StatusBar1->addPermanentWidget(recordsNote_);
-    progress_ = new QProgressBar(StatusBar1);
-    progress_->setObjectName(QStringLiteral("StatusBar1Progress"));
-    progress_->setRange(0, 100);
-    progress_->setMaximumWidth(twipsRect(0, 0, 2400, 0).width());
-    progress_->setMaximumHeight(statusRect.height() - 6);
-    progress_->hide();
-    StatusBar1->addPermanentWidget(progress_);
-    progressDelay_ = new QTimer(this);
-    progressDelay_->setSingleShot(true);
-    progressDelay_->setInterval(kProgressDelayMilliseconds);
-    connect(progressDelay_, &QTimer::timeout, progress_, &QWidget::show);
+    auto* progress = new QProgressBar(StatusBar1);
+    progress->setObjectName(QStringLiteral("StatusBar1Progress"));
+    progress->setMaximumWidth(twipsRect(0, 0, 2400, 0).width());
+    progress->setMaximumHeight(statusRect.height() - 6);
+    busy_ = new BusyIndicator(*progress);
+    StatusBar1->addPermanentWidget(progress);
     setStatusBar(StatusBar1);
 
     fitLabelTexts();
@@ -255,292 +239,15 @@ bool frmQuarvel::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// ---------------------------------------------------------------------------------------
-// The open command and the favourite folder.
-
-void frmQuarvel::cmdOpen_Click() {
-    openCommand();
-}
-
-void frmQuarvel::mnuFileOpen_Click() {
-    openCommand();
-}
-
-QString frmQuarvel::startFolder() const {
-    // Where the open dialog starts when no remembered folder exists: the sample tables
-    // beside the program, else the user's home folder.
-    const QString samples = QDir(platform_.systemInfo.programFolder()).filePath("samples");
-    return QFileInfo(samples).isDir() ? samples : QDir::homePath();
-}
-
-void frmQuarvel::openCommand() {
-    const FavoriteFolderFile favourite(platform_.systemInfo.programFolder(),
-                                       platform_.systemInfo.configFolder());
-    FavoriteFolder = favourite.read();
-    const bool remembered = !FavoriteFolder.isEmpty() && QFileInfo(FavoriteFolder).isDir();
-    QDir::setCurrent(remembered ? FavoriteFolder : startFolder());
-
-    OpenFile();
-    if (dialogFileTitle_.isEmpty()) {
-        return; // no table has ever been confirmed
-    }
-    txtInfile->setText(TableFolder + dialogFileTitle_);
-    setStatusText(QStringLiteral("Loading ") + TableFolder);
-    LoadData(); // the table is read on the worker; "Ready..." follows once it is shown
-}
-
-void frmQuarvel::openTable(const QString& path) {
-    // As if the table had been chosen in the open dialog.
-    const QFileInfo chosen(path);
-    remember(
-        OpenFileChoice{QDir::toNativeSeparators(chosen.absoluteFilePath()), chosen.fileName()});
-    txtInfile->setText(TableFolder + dialogFileTitle_);
-    setStatusText(QStringLiteral("Loading ") + TableFolder);
-    LoadData();
-}
-
-void frmQuarvel::OpenFile() {
-    OpenFileSettings settings;
-    settings.initialFolder = QDir::currentPath();
-    const std::optional<OpenFileChoice> choice = platform_.dialogs.openFile(this, settings);
-    if (!choice || choice->fileName.isEmpty() || choice->fileTitle.isEmpty()) {
-        return; // cancelled: nothing changes
-    }
-    remember(*choice);
-}
-
-void frmQuarvel::remember(const OpenFileChoice& choice) {
-    dialogFileName_ = choice.fileName;
-    dialogFileTitle_ = choice.fileTitle;
-    TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
-    // Files the program writes under plain names land beside the table.
-    QDir::setCurrent(TableFolder);
-    const FavoriteFolderFile favourite(platform_.systemInfo.programFolder(),
-                                       platform_.systemInfo.configFolder());
-    favourite.write(TableFolder); // a failure here is not worth stopping the load for
-}
-
-// ---------------------------------------------------------------------------------------
-// Loading the table into the grid.
-
-namespace {
-
-// A table read on the worker, on its way to the grid.
-struct ReadTable {
-    std::unique_ptr<DbfTable> table;
-    QString problem;
-};
-
-} // namespace
-
-void frmQuarvel::LoadData() {
-    if (platform_.work.busy()) {
-        return; // Open is disabled while work runs
-    }
-    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
-    ConnectAttempt = 1;
-    const QString path = TableFolder + dialogFileTitle_;
-    const QPointer<frmQuarvel> self(this);
-    loadingTable_ = true;
-    platform_.work.start<ReadTable>(
-        [path](Progress& progress) {
-            ReadTable read;
-            read.table = DbfTable::open(path, read.problem, [&progress](double done) {
-                progress.fraction(done);
-                return !progress.stopRequested();
-            });
-            return read;
-        },
-        [self](ReadTable& read) {
-            if (self != nullptr) {
-                self->showTable(std::move(read.table), read.problem);
-            }
-        });
-}
-
-void frmQuarvel::showTable(std::unique_ptr<DbfTable> table, const QString& problem) {
-    loadingTable_ = false;
-    if (table) {
-        bindTable(std::move(table));
-        Grid->setColumnHidden(0, true);
-        FieldListFilled = 0;
-    } else {
-        // The second attempt has no record source left to open, and so only confirms the
-        // failure.
-        TableName.clear();
-        ConnectAttempt = 2;
-        // The reader's own reason ("The record length it states is zero.") is the detail.
-        platform_.dialogs.messageWithDetail(
-            this, QStringLiteral("A connection could not be made to the database record source."),
-            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical,
-            problem);
-        keepShownTable();
-    }
-    setStatusText(QStringLiteral("Ready..."));
-}
-
-void frmQuarvel::keepShownTable() {
-    // The grid still shows the table loaded before. The path box, the table's folder, the
-    // current folder (where plain file names land) and the dialog's remembered choice go
-    // back to it, so that nothing is written beside the file that failed to load.
-    if (model_ == nullptr) {
-        return;
-    }
-    const QFileInfo shown(model_->table().path());
-    dialogFileName_ = model_->table().path();
-    dialogFileTitle_ = shown.fileName();
-    TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
-    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
-    txtInfile->setText(dialogFileName_);
-    QDir::setCurrent(TableFolder);
-}
-
-void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
-    // A table cut short shows the records it still holds; the right of the status line
-    // says how many of those its header states are there.
-    const std::size_t stored = table->storedRecordCount();
-    const std::uint32_t declared = table->declaredRecordCount();
-    recordsNote_->setText(
-        stored < declared ? QStringLiteral("%1 of %2 records readable").arg(stored).arg(declared)
-                          : QString());
-    recordsNote_->setVisible(stored < declared);
-    auto* model = new DbfTableModel(std::shared_ptr<const DbfTable>(std::move(table)), this);
-    QItemSelectionModel* oldSelection = Grid->selectionModel();
-    Grid->setModel(model);
-    delete oldSelection;
-    delete model_;
-    model_ = model;
-    // A new table is seen from its top-left, whatever the one before was scrolled to.
-    Grid->scrollToTop();
-    Grid->horizontalScrollBar()->setValue(0);
-    const int charWidth = Grid->fontMetrics().averageCharWidth();
-    for (int column = 1; column < model_->columnCount(); ++column) {
-        Grid->setColumnWidth(column, model_->suggestedColumnWidth(column, charWidth));
-    }
-}
-
-void frmQuarvel::setGridCurrentCell(int record, int field) {
-    if (model_ == nullptr || record < 0 || record >= model_->table().recordCount() || field < 0 ||
-        field >= model_->table().fieldCount()) {
-        return;
-    }
-    Grid->setCurrentIndex(model_->index(record, field + 1));
-}
-
-std::shared_ptr<const DbfTable> frmQuarvel::shownTable() const {
-    return model_ != nullptr ? model_->sharedTable() : nullptr;
-}
-
-int frmQuarvel::analysedField() const {
-    return model_ != nullptr ? cmbFieldList->currentIndex() : -1;
-}
-
-// ---------------------------------------------------------------------------------------
-// The field-list refresh, run by every tick of the poll timer.
-
-void frmQuarvel::check_Timer() {
-    // While a table is being read, the list waits for it.
-    if (FieldListFilled != 0 || txtInfile->text() == QLatin1String(kNoTableText) ||
-        platform_.work.busy()) {
-        return;
-    }
-    Grid->show();
-    cmdDoIt->setEnabled(true);
-
-    cmbFieldList->clear();
-    int preselected = -1;
-    if (model_ != nullptr) {
-        const DbfTable& table = model_->table();
-        for (int field = 0; field < table.fieldCount(); ++field) {
-            cmbFieldList->insertItem(field, table.fieldName(field));
-        }
-        preselected = PreselectedField(table);
-    }
-    cmbFieldList->show();
-    Label3->show();
-    FieldListFilled = 1;
-    cmbFieldList->setCurrentIndex(preselected);
-}
-
-void frmQuarvel::Grid_Click(int column) {
-    // Entry p of the list is the field of grid column p + 1, also where names repeat; a list
-    // not yet filled for the table shown has nothing to pick.
-    if (model_ != nullptr && FieldListFilled != 0 && column >= 1 &&
-        column <= cmbFieldList->count()) {
-        cmbFieldList->setCurrentIndex(column - 1);
-    }
-}
-
-void frmQuarvel::cmdDoIt_Click() {
-    if (platform_.work.busy()) {
-        return; // the button is disabled meanwhile; a queued click changes nothing
-    }
-    if (FieldListFilled == 0 && model_ != nullptr) {
-        // A table has been loaded since the list was filled, so the list still names the
-        // fields of the table shown before: its selection would pick an unseen field of the
-        // new one. Fill it now and let the user look before anything is analysed.
-        check_Timer();
-        platform_.dialogs.message(
-            this,
-            QStringLiteral("The field list has just been filled for the table you opened.\r\n"
-                           "Check the field to analyze, then press Do It again."),
-            QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::Critical);
-        setStatusText(QStringLiteral("Choose a field and try again."));
-        return;
-    }
-    const int field = analysedField();
-    if (field < 0) {
-        setStatusText(stage::kVerifying);
-        showOutcome(NoFieldRefusal(), QString());
-        return;
-    }
-    FieldColumn = field + 1;
-    // Files go beside the table analysed, whatever the process's current folder. The work
-    // runs on the worker with its own hold on the table and the user's locale as it is now.
-    const std::shared_ptr<const DbfTable> table = model_->sharedTable();
-    const QString folder = QFileInfo(table->path()).absolutePath();
-    const QLocale locale;
-    const QPointer<frmQuarvel> self(this);
-    platform_.work.start<AnalysisOutcome>(
-        [table, field, folder, locale](Progress& progress) {
-            return RunAnalysis(*table, field, folder, &progress, locale);
-        },
-        [self, folder](AnalysisOutcome& outcome) {
-            if (self != nullptr) {
-                self->showOutcome(std::move(outcome), folder);
-            }
-        });
-}
-
-void frmQuarvel::showOutcome(AnalysisOutcome outcome, const QString& folder) {
-    if (outcome.status == AnalysisOutcome::Status::Stopped) {
-        setStatusText(outcome.statusText);
-        return;
-    }
-    if (!outcome.completed()) {
-        platform_.dialogs.message(this, outcome.message, QStringLiteral("Error!"),
-                                  MessageButtons::Ok, MessageIcon::Critical);
-        setStatusText(outcome.statusText);
-        return;
-    }
-    results_ = std::move(outcome.results);
-    // The run leaves the grid's current cell on the last record of the analysed column.
-    setGridCurrentCell(model_ != nullptr ? model_->table().recordCount() - 1 : -1, FieldColumn - 1);
-    offerToSave(folder);
-    mnuFileCreateJoin->setEnabled(true);
-    mnuViewQuarvel->setEnabled(true);
-    setStatusText(QStringLiteral("Calculations complete."));
-}
-
 void frmQuarvel::workBusy(bool busy) {
     if (busy) {
         doItEnabled_ = cmdDoIt->isEnabled();
-        progress_->setValue(0);
-        progressDelay_->start();
+        if (platform_.work.shownIn() == nullptr) {
+            busy_->begin();
+        }
         QApplication::setOverrideCursor(Qt::BusyCursor);
     } else {
-        progressDelay_->stop();
-        progress_->hide();
+        busy_->end();
         QApplication::restoreOverrideCursor();
     }
     cmdDoIt->setEnabled(busy ? false : doItEnabled_);
@@ -548,34 +255,10 @@ void frmQuarvel::workBusy(bool busy) {
     mnuFileOpen->setEnabled(!busy);
 }
 
-void frmQuarvel::offerToSave(const QString& folder) {
-    SaveAnswer = platform_.dialogs.message(this, ResultMessage(results_),
-                                           QStringLiteral("Save this information to disk?"),
-                                           MessageButtons::YesNo,
-                                           MessageIcon::Information) == MessageAnswer::Yes;
-    if (!SaveAnswer) {
-        return;
-    }
-    ResultFileName = askSaveName(platform_.dialogs, this, kResultsFileName);
-    if (ResultFileName.isEmpty()) {
-        return;
-    }
-    // A bare name lands beside the table; a name with a folder goes where it says.
-    const QString path = OutputPath(folder, ResultFileName);
-    if (const std::optional<QString> family =
-            TableFamilyRefusal(QString::fromStdString(results_.TablePath), path)) {
-        platform_.dialogs.message(this, *family, QStringLiteral("Error!"), MessageButtons::Ok,
-                                  MessageIcon::Critical);
-        return;
-    }
-    QString error;
-    if (!WriteResultsFile(results_, path, error)) {
-        platform_.dialogs.message(this, CannotWriteMessage(path, error), QStringLiteral("Error!"),
-                                  MessageButtons::Ok, MessageIcon::Critical);
-        return;
-    }
-    setStatusText(QStringLiteral(" ") + ResultFileName + QStringLiteral(" has been written to ") +
-                  QDir::toNativeSeparators(folder + QLatin1Char('/')) + QStringLiteral("."));
+void frmQuarvel::showWorkFailure(const QString& message) {
+    platform_.dialogs.message(this, message, QStringLiteral("Error!"), MessageButtons::Ok,
+                              MessageIcon::Critical);
+    setStatusText(QStringLiteral("Nothing was changed."));
 }
 
 void frmQuarvel::cmdCancel_Click() {

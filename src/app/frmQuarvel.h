@@ -14,13 +14,14 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTableView;
 class QTimer;
 
 namespace quarvel {
+
+class BusyIndicator;
 
 /**
  * The main window: choose the table, see it in the grid, pick the field and run the
@@ -33,7 +34,8 @@ class frmQuarvel : public QMainWindow, public JoinHost {
 public:
     static constexpr const char* kNoTableText = "no table selected";
 
-    frmQuarvel(AnalysisResults& results, Platform& platform, ChildWindows& children,
+    /** results are the program's shared results, which a completed run replaces. */
+    frmQuarvel(std::shared_ptr<AnalysisResults> results, Platform& platform, ChildWindows& children,
                QWidget* parent = nullptr);
 
     /** The open command: choose a table in the open dialog and load it. */
@@ -84,6 +86,7 @@ private:
     void showOutcome(AnalysisOutcome outcome, const QString& folder);
     void offerToSave(const QString& folder);
     void workBusy(bool busy);
+    void showWorkFailure(const QString& message);
     void remember(const OpenFileChoice& choice);
     void showTable(std::unique_ptr<DbfTable> table, const QString& problem);
     void bindTable(std::unique_ptr<DbfTable> table);
@@ -130,15 +133,13 @@ private:
     QAction* mnuHelpHowto;
     QAction* mnuHelpAbout;
 
-    AnalysisResults& results_;
+    std::shared_ptr<AnalysisResults> results_;
     Platform& platform_;
     ChildWindows& children_;
     QLabel* statusText_ = nullptr;
-    QProgressBar* progress_ = nullptr; ///< beside the status line, for work that takes a while
-    QLabel* recordsNote_ = nullptr;    ///< "20 of 50 records readable" for a table cut short
-    QTimer* progressDelay_ = nullptr;
-    bool doItEnabled_ = false;  ///< Do It's state before work disabled it
-    bool loadingTable_ = false; ///< the work running reads a table for the grid
+    BusyIndicator* busy_ = nullptr; ///< the bar beside the status line, for work that takes a while
+    QLabel* recordsNote_ = nullptr; ///< "20 of 50 records readable" for a table cut short
+    bool doItEnabled_ = false;      ///< Do It's state before work disabled it
     DbfTableModel* model_ = nullptr;
     // What the open dialog reports about the file confirmed last; empty until then.
     QString dialogFileName_;

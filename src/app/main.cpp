@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarvel"));
 
-    quarvel::AnalysisResults results;
+    // The results outlive the windows and any work that still reads them.
+    const auto results = std::make_shared<quarvel::AnalysisResults>();
     quarvel::QtDialogs dialogs;
     quarvel::ThreadSleepWaiter waiter;
     quarvel::ApplicationEnder ender;

@@ -188,11 +188,12 @@ float UniformSequence::next() {
     return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f);
 }
 
-void DrawDetailedView(Canvas& canvas, const AnalysisResults& r, UniformSequence& heights) {
+bool DrawDetailedView(Canvas& canvas, const AnalysisResults& r, UniformSequence& heights,
+                      const StopCheck& stopRequested) {
     canvas.clear();
     const PlotFields f = DrawBasicView(canvas, r);
     if (f.PlotScale == 0) {
-        return;
+        return true;
     }
     const ChartPlacement place = PlaceChart(r);
     const int last = r.ValueCount;
@@ -202,7 +203,12 @@ void DrawDetailedView(Canvas& canvas, const AnalysisResults& r, UniformSequence&
         canvas.setColor(FenceClassColor(v, r));
         const float y = 200.0f + 401.0f * heights.next();
         canvas.circle(x, static_cast<double>(y), kPointRadius);
+        if (stopRequested && static_cast<std::size_t>(position) % kStepsBetweenStopChecks == 0 &&
+            stopRequested()) {
+            return false;
+        }
     }
+    return true;
 }
 
 std::optional<ChartTarget> ChartTargetAt(const DisplayList& drawing, const AnalysisResults& r,

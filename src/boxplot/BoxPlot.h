@@ -3,6 +3,7 @@
 #include "AnalysisResults.h"
 #include "Canvas.h"
 #include "DisplayList.h"
+#include "StopCheck.h"
 
 #include <cstdint>
 #include <optional>
@@ -114,7 +115,11 @@ private:
     std::mt19937 engine_; // default state: the same sequence after every start
 };
 
-/** The basic view, then every value as a circle coloured by its fence class. */
-void DrawDetailedView(Canvas& canvas, const AnalysisResults& results, UniformSequence& heights);
+/**
+ * The basic view, then every value as a circle coloured by its fence class. False when
+ * stopRequested said stop (the drawing is then unfinished).
+ */
+bool DrawDetailedView(Canvas& canvas, const AnalysisResults& results, UniformSequence& heights,
+                      const StopCheck& stopRequested = {});
 
 } // namespace quarvel

@@ -134,7 +134,7 @@ std::size_t DisplayList::heldBytes() const {
     return operations_.capacity() * sizeof(Step) + circles_.capacity() * sizeof(PackedCircle);
 }
 
-void DisplayList::replay(Canvas& target) const {
+bool DisplayList::replay(Canvas& target, const StopCheck& stopRequested) const {
     bool first = true;
     Rgb color;
     LineStyle style = LineStyle::Solid;
@@ -154,6 +154,9 @@ void DisplayList::replay(Canvas& target) const {
                 }
                 first = false;
                 target.circle(circles_[i].x, static_cast<double>(circles_[i].y), op.x2);
+                if (stopRequested && i % kStepsBetweenStopChecks == 0 && stopRequested()) {
+                    return false;
+                }
             }
             continue;
         }
@@ -192,6 +195,7 @@ void DisplayList::replay(Canvas& target) const {
             break;
         }
     }
+    return true;
 }
 
 } // namespace quarvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Canvas.h"
+#include "StopCheck.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -52,8 +53,11 @@ public:
     /** Bytes held for the recording, about 16 a circle. */
     std::size_t heldBytes() const;
 
-    /** Draws the recording onto another canvas, in the same order and colours. */
-    void replay(Canvas& target) const;
+    /**
+     * Draws the recording onto another canvas, in the same order and colours; false when
+     * stopRequested said stop part of the way.
+     */
+    bool replay(Canvas& target, const StopCheck& stopRequested = {}) const;
 
 private:
     void add(Kind kind, double x1 = 0, double y1 = 0, double x2 = 0, double y2 = 0, int text = -1);

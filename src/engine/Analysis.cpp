@@ -275,8 +275,7 @@ AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& fol
 
     report(stage::kSorting, 0.4);
     std::vector<double> sorted = read.values;
-    SortDoubles(sorted);
-    if (stopRequested()) {
+    if (!SortDoubles(sorted, stopRequested) || stopRequested()) {
         return stopped();
     }
     report(stage::kSortComplete, 0.6);

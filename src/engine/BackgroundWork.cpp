@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 
+#include <exception>
 #include <new>
 
 namespace quarvel {
@@ -46,10 +47,25 @@ BackgroundWork::~BackgroundWork() {
     stop();
 }
 
-bool BackgroundWork::startWork(std::function<void(Progress&)> work, std::function<void()> done) {
+QString BackgroundWork::failureMessage(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return NotEnoughMemoryMessage();
+    } catch (const std::exception& e) {
+        return QStringLiteral("The work could not be finished: %1\r\nNothing was changed.")
+            .arg(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        return QStringLiteral("The work could not be finished.\r\nNothing was changed.");
+    }
+}
+
+bool BackgroundWork::startWork(std::function<void(Progress&)> work, std::function<void()> done,
+                               std::function<void(const QString&)> failed, const QObject* shownIn) {
     if (busy_) {
         return false;
     }
+    shownIn_ = shownIn;
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -57,35 +73,37 @@ bool BackgroundWork::startWork(std::function<void(Progress&)> work, std::functio
     busy_ = true;
     const unsigned generation = ++generation_;
     emit busyChanged(true);
-    thread_ = std::thread([this, generation, work = std::move(work), done = std::move(done)] {
+    thread_ = std::thread([this, generation, work = std::move(work), done = std::move(done),
+                           failed = std::move(failed)] {
         Reporter reporter(*this, generation);
-        bool failed = false;
+        std::exception_ptr failure;
         try {
             work(reporter);
-        } catch (const std::bad_alloc&) {
-            failed = true; // the work left its files as they were; the program goes on
+        } catch (...) {
+            failure = std::current_exception(); // the work left its files as they were
         }
+        // Handed over on the owner's thread, unless the work was stopped (or the owner is
+        // gone: a queued call to a destroyed object is dropped).
         QMetaObject::invokeMethod(
-            this, [this, generation, done, failed] { finish(generation, done, failed); },
+            this,
+            [this, generation, done, failed, failure] {
+                if (generation != generation_ || !busy_) {
+                    return;
+                }
+                if (thread_.joinable()) {
+                    thread_.join();
+                }
+                busy_ = false;
+                emit busyChanged(false);
+                if (!failure) {
+                    done();
+                } else if (failed) {
+                    failed(failureMessage(failure));
+                }
+            },
             Qt::QueuedConnection);
     });
     return true;
-}
-
-void BackgroundWork::finish(unsigned generation, const std::function<void()>& done, bool failed) {
-    if (generation != generation_ || !busy_) {
-        return; // stopped meanwhile: its result is not wanted
-    }
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    busy_ = false;
-    emit busyChanged(false);
-    if (failed) {
-        emit workFailed(NotEnoughMemoryMessage());
-        return;
-    }
-    done();
 }
 
 void BackgroundWork::stop() {

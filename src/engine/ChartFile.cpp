@@ -17,17 +17,21 @@ QFont ChartFont() {
     return font;
 }
 
-void PaintDrawing(const DisplayList& drawing, QPainter& painter, const QRectF& area, bool raster) {
+bool PaintDrawing(const DisplayList& drawing, QPainter& painter, const QRectF& area, bool raster,
+                  const StopCheck& stopRequested) {
     painter.fillRect(area, Qt::white);
     PainterCanvas canvas(painter, area, Qt::white, raster);
-    drawing.replay(canvas);
+    return drawing.replay(canvas, stopRequested);
 }
 
-QImage RenderDrawing(const DisplayList& drawing, QSize size, const QFont& font) {
+QImage RenderDrawing(const DisplayList& drawing, QSize size, const QFont& font,
+                     const StopCheck& stopRequested) {
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setFont(font);
-    PaintDrawing(drawing, painter, QRectF(QPointF(0, 0), QSizeF(size)), true);
+    if (!PaintDrawing(drawing, painter, QRectF(QPointF(0, 0), QSizeF(size)), true, stopRequested)) {
+        return {};
+    }
     return image;
 }
 
@@ -84,12 +88,13 @@ bool SaveDrawing(const DisplayList& drawing, const QString& path, QSize size, co
         path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
 }
 
-DisplayList DrawChart(const AnalysisResults& results, ChartView view, UniformSequence& heights) {
+DisplayList DrawChart(const AnalysisResults& results, ChartView view, UniformSequence& heights,
+                      const StopCheck& stopRequested) {
     DisplayList drawing;
     if (view == ChartView::Basic) {
         DrawBasicView(drawing, results);
-    } else {
-        DrawDetailedView(drawing, results, heights);
+    } else if (!DrawDetailedView(drawing, results, heights, stopRequested)) {
+        return {};
     }
     return drawing;
 }

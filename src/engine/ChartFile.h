@@ -22,11 +22,16 @@ inline constexpr QSize kChartPictureSize(501, 341);
 /** The font of the chart's value labels, in the window and in every picture file. */
 QFont ChartFont();
 
-/** Replays a drawing onto a painter's rectangle, white background first. */
-void PaintDrawing(const DisplayList& drawing, QPainter& painter, const QRectF& area, bool raster);
+/**
+ * Replays a drawing onto a painter's rectangle, white background first; false when
+ * stopRequested said stop part of the way.
+ */
+bool PaintDrawing(const DisplayList& drawing, QPainter& painter, const QRectF& area, bool raster,
+                  const StopCheck& stopRequested = {});
 
-/** The drawing as an image of the given size. */
-QImage RenderDrawing(const DisplayList& drawing, QSize size, const QFont& font);
+/** The drawing as an image of the given size; a null image when stopRequested said stop. */
+QImage RenderDrawing(const DisplayList& drawing, QSize size, const QFont& font,
+                     const StopCheck& stopRequested = {});
 
 /**
  * Writes a drawing to a file whose extension decides the format: .png, .svg or .pdf (any
@@ -35,8 +40,12 @@ QImage RenderDrawing(const DisplayList& drawing, QSize size, const QFont& font);
 bool SaveDrawing(const DisplayList& drawing, const QString& path, QSize size, const QFont& font,
                  QString& error);
 
-/** Draws the chart of the results in the given view, as the plot window does. */
-DisplayList DrawChart(const AnalysisResults& results, ChartView view, UniformSequence& heights);
+/**
+ * Draws the chart of the results in the given view, as the plot window does; an empty
+ * drawing when stopRequested said stop.
+ */
+DisplayList DrawChart(const AnalysisResults& results, ChartView view, UniformSequence& heights,
+                      const StopCheck& stopRequested = {});
 
 /** Whether a picture file name ends in an extension SaveDrawing knows. */
 bool IsPictureFileName(const QString& path);

@@ -2,6 +2,7 @@
 
 #include "AnalysisFiles.h"
 #include "LocaleNumbers.h"
+#include "LongSorts.h"
 #include "NumberText.h"
 
 #include <cstring>
@@ -52,6 +53,33 @@ FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& loc
         }
     }
     return read;
+}
+
+std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field,
+                                                const std::vector<double>& sorted,
+                                                const QLocale& locale,
+                                                const std::function<bool(double)>& onFraction) {
+    const auto going = [&onFraction](double done) { return !onFraction || onFraction(done); };
+    const FieldValues read =
+        ReadFieldValues(table, field, locale, [&going](double done) { return going(0.4 * done); });
+    if (read.stopped || read.problem || read.values.size() != sorted.size()) {
+        return {};
+    }
+    std::vector<ValueRecord> pairs(read.values.size());
+    for (std::size_t record = 0; record < pairs.size(); ++record) {
+        pairs[record] = ValueRecord{read.values[record], static_cast<std::uint32_t>(record)};
+    }
+    if (!going(0.5) || !SortValueRecords(pairs, [&going] { return !going(0.5); })) {
+        return {};
+    }
+    std::vector<std::uint32_t> records(pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        if (!(pairs[i].value == sorted[i])) {
+            return {}; // not the values analysed
+        }
+        records[i] = pairs[i].record;
+    }
+    return going(1) ? records : std::vector<std::uint32_t>{};
 }
 
 int PreselectedField(const DbfTable& table) {

@@ -39,6 +39,17 @@ FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& loc
                             const std::function<bool(double)>& onFraction = {});
 
 /**
+ * The record (counting from 0) of each sorted value: the field is read again and each record
+ * takes the place of its value among the sorted values, equal values in record order. Empty
+ * when the field no longer holds exactly those values, or when stopRequested said stop;
+ * onFraction hears how far it is (0 to 1).
+ */
+std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field,
+                                                const std::vector<double>& sorted,
+                                                const QLocale& locale,
+                                                const std::function<bool(double)>& onFraction);
+
+/**
  * The field a new table's field list selects at first: the first whose first record starts
  * with a number (a table without records is judged by its field names). -1 when none does.
  */

@@ -7,6 +7,7 @@
 #include "Twips.h"
 #include "WindowSetup.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -26,9 +27,9 @@ void fitWrapped(QLabel* label) {
 
 } // namespace
 
-frmJoin::frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs,
+frmJoin::frmJoin(std::shared_ptr<const AnalysisResults> results, JoinHost& host, Dialogs& dialogs,
                  BackgroundWork& work, QWidget* parent)
-    : QWidget(parent), results_(results), host_(host), dialogs_(dialogs), work_(work) {
+    : QWidget(parent), results_(std::move(results)), host_(host), dialogs_(dialogs), work_(work) {
     setObjectName(QStringLiteral("frmJoin"));
     setWindowTitle(QStringLiteral("Create Join-able file"));
     setFont(dialogFont());
@@ -85,6 +86,23 @@ void frmJoin::cmdCancel_Click() {
     close();
 }
 
+void frmJoin::closeEvent(QCloseEvent* event) {
+    if (writing_) {
+        // The file being written is not given up: its outcome is still reported, and the
+        // window goes then.
+        closeWhenDone_ = true;
+        hide();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void frmJoin::showEvent(QShowEvent* event) {
+    closeWhenDone_ = false;
+    QWidget::showEvent(event);
+}
+
 void frmJoin::error(const QString& text) {
     dialogs_.message(this, text, QStringLiteral("Error!"), MessageButtons::Ok,
                      MessageIcon::Critical);
@@ -101,7 +119,7 @@ void frmJoin::cmdDotIt_Click() {
     }
     const std::shared_ptr<const DbfTable> table = host_.shownTable();
     const int valueField = host_.analysedField();
-    if (const std::optional<QString> refusal = JoinRefusal(table.get(), valueField, results_)) {
+    if (const std::optional<QString> refusal = JoinRefusal(table.get(), valueField, *results_)) {
         error(*refusal);
         return;
     }
@@ -121,10 +139,15 @@ void frmJoin::cmdDotIt_Click() {
     // A bare name lands beside the table; a name with a folder goes where it says. The file
     // is written on the worker, from the table and what the results say of the values.
     const QString path = OutputPath(QFileInfo(table->path()).absolutePath(), name);
-    const AnalysisResults summary = JoinSummary(results_);
+    const AnalysisResults summary = JoinSummary(*results_);
     const QLocale locale;
     const QPointer<frmJoin> self(this);
-    work_.start<JoinOutcome>(
+    const auto failed = [self](const QString& message) {
+        if (self != nullptr) {
+            self->showOutcome(JoinOutcome{false, false, message});
+        }
+    };
+    writing_ = work_.start<JoinOutcome>(
         [table, relate, valueField, summary, path, locale](Progress& progress) {
             return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
         },
@@ -132,10 +155,22 @@ void frmJoin::cmdDotIt_Click() {
             if (self != nullptr) {
                 self->showOutcome(outcome);
             }
-        });
+        },
+        failed);
+    if (!writing_) {
+        host_.setStatusText(QStringLiteral("The join file was not written."));
+    }
 }
 
 void frmJoin::showOutcome(const JoinOutcome& outcome) {
+    writing_ = false;
+    showResult(outcome);
+    if (closeWhenDone_) {
+        close();
+    }
+}
+
+void frmJoin::showResult(const JoinOutcome& outcome) {
     if (outcome.stopped) {
         return;
     }
@@ -145,7 +180,7 @@ void frmJoin::showOutcome(const JoinOutcome& outcome) {
         return;
     }
     // Writing leaves the grid's current cell on the last record of the analysed field.
-    host_.setGridCurrentCell(results_.ValueCount - 1, host_.analysedField());
+    host_.setGridCurrentCell(results_->ValueCount - 1, host_.analysedField());
     dialogs_.message(
         this,
         QStringLiteral("Join file written.  Please refer to help for file structure information."),

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -24,8 +26,13 @@ class frmJoin : public QWidget {
     Q_OBJECT
 
 public:
-    frmJoin(const AnalysisResults& results, JoinHost& host, Dialogs& dialogs, BackgroundWork& work,
-            QWidget* parent = nullptr);
+    frmJoin(std::shared_ptr<const AnalysisResults> results, JoinHost& host, Dialogs& dialogs,
+            BackgroundWork& work, QWidget* parent = nullptr);
+
+protected:
+    /** Closed while its file is written, the window goes once the outcome is reported. */
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Controls, found by their object names from outside.
@@ -42,12 +49,15 @@ private:
     void cmdCancel_Click();
 
     void showOutcome(const JoinOutcome& outcome);
+    void showResult(const JoinOutcome& outcome);
     void error(const QString& text);
 
-    const AnalysisResults& results_;
+    std::shared_ptr<const AnalysisResults> results_;
     JoinHost& host_;
     Dialogs& dialogs_;
     BackgroundWork& work_;
+    bool writing_ = false;       ///< this window's join file is being written
+    bool closeWhenDone_ = false; ///< closed meanwhile: it goes once the outcome is shown
 };
 
 } // namespace quarvel

@@ -1,6 +1,7 @@
 #include "frmView.h"
 
 #include "BackgroundWork.h"
+#include "BusyIndicator.h"
 #include "ChartFile.h"
 #include "FieldValues.h"
 #include "LocaleNumbers.h"
@@ -9,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -23,11 +25,26 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
+// The stages of the detailed drawing, as its progress bar shows them.
+const QString kDrawingStage = QStringLiteral("Drawing the values...");
+const QString kPaintingStage = QStringLiteral("Painting...");
+const QString kRecordsStage = QStringLiteral("Finding the records...");
+
+// What the detailed drawing hands back to the window.
+struct Drawn {
+    DisplayList drawing;
+    QImage painted;
+    UniformSequence heights; ///< the sequence after this drawing's heights
+    std::vector<std::uint32_t> records;
+};
+
 } // namespace
 
-frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialogs& dialogs,
-                 BackgroundWork& work, QWidget* parent)
-    : QWidget(parent), results_(results), heights_(heights), work_(work) {
+frmView::frmView(std::shared_ptr<const AnalysisResults> results,
+                 std::shared_ptr<UniformSequence> heights, Dialogs& dialogs, BackgroundWork& work,
+                 QWidget* parent)
+    : QWidget(parent), results_(std::move(results)), heights_(std::move(heights)),
+      dialogs_(dialogs), work_(work) {
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(QStringLiteral("View Plot"));
     resize(twipsRect(0, 0, 7770, 5850).size());
@@ -43,12 +60,17 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
                        twipsRect(4080, 5400, 1695, 375));
     cmdCancel =
         button(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(5880, 5400, 1815, 375));
+    drawingProgress =
+        placed<QProgressBar>(this, "drawingProgress", twipsRect(120, 5400, 2040, 375));
+    drawingProgress->setFont(dialogFont());
+    busy_ = new BusyIndicator(*drawingProgress, QStringLiteral("%1 %p%"));
 
     // Made larger, the window gives the picture the room (the chart is drawn again at the
     // new size on the same 2000 x 800 units); the buttons stay at the bottom right.
     setMinimumSize(size());
     auto* growing = new GrowingLayout(*this, size());
     growing->add(PicBox, GrowingLayout::Grow::Both);
+    growing->add(drawingProgress);
     for (QWidget* control : std::initializer_list<QWidget*>{cmdBasic, cmdDetail, cmdCancel}) {
         growing->add(control, GrowingLayout::Grow::BottomRight);
     }
@@ -64,13 +86,20 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
     connect(cmdBasic, &QPushButton::clicked, this, &frmView::cmdBasic_Click);
     connect(cmdDetail, &QPushButton::clicked, this, &frmView::cmdDetail_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmView::cmdCancel_Click);
-    // While long work runs (the detailed drawing or another window's), the views wait.
-    const auto workBusy = [this](bool busy) {
-        cmdBasic->setEnabled(!busy);
-        cmdDetail->setEnabled(!busy);
-    };
+    // While long work runs (the detailed drawing or another window's), the views wait; the
+    // drawing's own stages and progress show here.
     workBusy(work_.busy());
-    connect(&work_, &BackgroundWork::busyChanged, this, workBusy);
+    connect(&work_, &BackgroundWork::busyChanged, this, &frmView::workBusy);
+    connect(&work_, &BackgroundWork::stageChanged, this, [this](const QString& text) {
+        if (work_.shownIn() == this) {
+            busy_->setStage(text);
+        }
+    });
+    connect(&work_, &BackgroundWork::fractionChanged, this, [this](double done) {
+        if (work_.shownIn() == this) {
+            busy_->setFraction(done);
+        }
+    });
     // Enter presses the default button and Escape the cancel button, wherever the focus is.
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
         auto* enter = new QShortcut(QKeySequence(key), this);
@@ -81,11 +110,22 @@ frmView::frmView(const AnalysisResults& results, UniformSequence& heights, Dialo
     centreOnScreen(*this);
 }
 
+void frmView::workBusy(bool busy) {
+    cmdBasic->setEnabled(!busy);
+    cmdDetail->setEnabled(!busy);
+    if (busy && work_.shownIn() == this) {
+        busy_->begin();
+    } else if (!busy) {
+        busy_->end();
+    }
+}
+
 void frmView::cmdBasic_Click() {
-    drawnDigest_ = results_.ValuesDigest;
+    const AnalysisResults& results = *results_;
+    drawnDigest_ = results.ValuesDigest;
     recordsInOrder_.clear();
-    PicBox->setTablePath(QString::fromStdString(results_.TablePath));
-    fields_ = DrawBasicView(PicBox->displayList(), results_);
+    PicBox->setTablePath(QString::fromStdString(results.TablePath));
+    fields_ = DrawBasicView(PicBox->displayList(), results);
     PicBox->pictureChanged();
 }
 
@@ -93,37 +133,71 @@ void frmView::cmdDetail_Click() {
     if (work_.busy()) {
         return; // the buttons are disabled meanwhile; a queued click changes nothing
     }
-    PicBox->setTablePath(QString::fromStdString(results_.TablePath));
-    drawnDigest_ = results_.ValuesDigest;
-    recordsInOrder_.clear();
-    // Every value's circle is drawn and painted on the worker. The results and the heights
-    // stay as they are meanwhile: no other work runs, and only work changes them.
-    const AnalysisResults* results = &results_;
-    UniformSequence* heights = &heights_;
+    // Every value's circle is drawn and painted on the worker, and each value's record is
+    // found for the tooltips. The work shares the results and the table, and draws with a
+    // copy of the height sequence, which it hands back advanced.
+    std::shared_ptr<const AnalysisResults> results = results_;
+    std::shared_ptr<const DbfTable> table = tableSource_ ? tableSource_() : nullptr;
+    if (table != nullptr &&
+        QFileInfo(table->path()).absoluteFilePath().toStdString() != results->TablePath) {
+        table = nullptr; // another table is shown now: its records are not these values'
+    }
+    const int field =
+        table != nullptr ? FieldIndex(*table, QString::fromStdString(results->FieldName)) : -1;
     const QSize size = PicBox->contentsRect().size();
     const QFont font = PicBox->font();
-    struct Drawn {
-        DisplayList drawing;
-        QImage painted;
-    };
+    const QLocale locale;
+    UniformSequence heights = *heights_;
+    const std::shared_ptr<UniformSequence> sequence = heights_;
     const QPointer<frmView> self(this);
-    work_.start<Drawn>(
-        [results, heights, size, font](Progress& progress) {
+    const bool started = work_.start<Drawn>(
+        [results, table, field, size, font, locale, heights](Progress& progress) mutable {
+            const StopCheck stop = [&progress] { return progress.stopRequested(); };
             Drawn drawn;
-            drawn.drawing = DrawChart(*results, ChartView::Detailed, *heights);
-            progress.fraction(0.5);
-            drawn.painted = RenderDrawing(drawn.drawing, size, font);
+            progress.stage(kDrawingStage);
+            drawn.drawing = DrawChart(*results, ChartView::Detailed, heights, stop);
+            progress.fraction(0.3);
+            progress.stage(kPaintingStage);
+            drawn.painted = RenderDrawing(drawn.drawing, size, font, stop);
+            progress.fraction(0.6);
+            drawn.heights = heights;
+            if (table != nullptr && field >= 0) {
+                progress.stage(kRecordsStage);
+                drawn.records = RecordsInSortedOrder(*table, field, results->SortedValues, locale,
+                                                     [&progress](double done) {
+                                                         progress.fraction(0.6 + 0.4 * done);
+                                                         return !progress.stopRequested();
+                                                     });
+            }
             progress.fraction(1);
             return drawn;
         },
-        [self](Drawn& drawn) {
+        [self, sequence, digest = results->ValuesDigest](Drawn& drawn) {
+            *sequence = drawn.heights; // the next drawing goes on where this one ended
             if (self != nullptr) {
+                self->drawnDigest_ = digest;
+                self->recordsInOrder_ = std::move(drawn.records);
                 self->PicBox->setDrawing(std::move(drawn.drawing), std::move(drawn.painted));
             }
-        });
-    fields_ = HorizontalScale(results_.SortedValues.empty() ? 0 : results_.SortedValues.front(),
-                              results_.SortedValues.empty() ? 0 : results_.SortedValues.back(),
-                              results_.LowerOuterFence, results_.UpperOuterFence);
+        },
+        [self](const QString& message) {
+            if (self != nullptr) {
+                self->dialogs_.message(self, message, QStringLiteral("Error!"), MessageButtons::Ok,
+                                       MessageIcon::Critical);
+            }
+        },
+        this);
+    if (!started) {
+        return; // other work runs; the buttons wait for it
+    }
+    PicBox->setTablePath(QString::fromStdString(results->TablePath));
+    drawnDigest_ = 0;
+    recordsInOrder_.clear();
+    // The picture is blank until the drawing arrives.
+    PicBox->setDrawing(DisplayList(), QImage());
+    fields_ = HorizontalScale(results->SortedValues.empty() ? 0 : results->SortedValues.front(),
+                              results->SortedValues.empty() ? 0 : results->SortedValues.back(),
+                              results->LowerOuterFence, results->UpperOuterFence);
 }
 
 void frmView::cmdCancel_Click() {
@@ -131,50 +205,23 @@ void frmView::cmdCancel_Click() {
     close();
 }
 
-int frmView::recordOf(std::size_t sortedIndex) {
-    if (recordsInOrder_.empty() && tableSource_) {
-        // The table's values in table order, each given the place of its value among the
-        // sorted ones (equal values in table order): made once per drawing, on demand.
-        const std::shared_ptr<const DbfTable> table = tableSource_();
-        if (table == nullptr ||
-            QFileInfo(table->path()).absoluteFilePath().toStdString() != results_.TablePath) {
-            return -1;
-        }
-        const int field = FieldIndex(*table, QString::fromStdString(results_.FieldName));
-        const FieldValues read = field >= 0 ? ReadFieldValues(*table, field) : FieldValues{};
-        const std::vector<double>& sorted = results_.SortedValues;
-        if (read.problem || read.values.size() != sorted.size()) {
-            return -1;
-        }
-        recordsInOrder_.assign(sorted.size(), 0);
-        std::vector<std::uint32_t> taken(sorted.size(), 0);
-        for (std::size_t record = 0; record < read.values.size(); ++record) {
-            const auto first = static_cast<std::size_t>(
-                std::lower_bound(sorted.begin(), sorted.end(), read.values[record]) -
-                sorted.begin());
-            if (first >= sorted.size()) {
-                recordsInOrder_.clear();
-                return -1;
-            }
-            recordsInOrder_[first + taken[first]++] = static_cast<std::uint32_t>(record);
-        }
-    }
+int frmView::recordOf(std::size_t sortedIndex) const {
     return sortedIndex < recordsInOrder_.size() ? static_cast<int>(recordsInOrder_[sortedIndex]) + 1
                                                 : -1;
 }
 
 QString frmView::hoverText(double x, double y, double ry, double tolerance) {
     // Only for the drawing of the results as they are now.
-    if (PicBox->displayList().empty() || results_.ValuesDigest != drawnDigest_) {
+    if (PicBox->displayList().empty() || results_->ValuesDigest != drawnDigest_) {
         return {};
     }
     const std::optional<ChartTarget> target =
-        ChartTargetAt(PicBox->displayList(), results_, x, y, ry, tolerance);
+        ChartTargetAt(PicBox->displayList(), *results_, x, y, ry, tolerance);
     if (!target) {
         return {};
     }
     const auto number = [](double v) { return MessageNumberText(v); };
-    const AnalysisResults& r = results_;
+    const AnalysisResults& r = *results_;
     switch (target->kind) {
     case ChartTarget::Kind::Value: {
         const double v = r.SortedValues[target->index];

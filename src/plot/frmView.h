@@ -13,11 +13,13 @@
 #include <memory>
 #include <vector>
 
+class QProgressBar;
 class QPushButton;
 
 namespace quarvel {
 
 class BackgroundWork;
+class BusyIndicator;
 
 /**
  * The plot window: the results of the last analysis as a horizontal box-and-whisker
@@ -28,13 +30,20 @@ class frmView : public QWidget {
     Q_OBJECT
 
 public:
-    frmView(const AnalysisResults& results, UniformSequence& heights, Dialogs& dialogs,
-            BackgroundWork& work, QWidget* parent = nullptr);
+    /**
+     * results are the program's shared results (only a completed run replaces them, never
+     * while work runs); heights the one height sequence of the program's run.
+     */
+    frmView(std::shared_ptr<const AnalysisResults> results,
+            std::shared_ptr<UniformSequence> heights, Dialogs& dialogs, BackgroundWork& work,
+            QWidget* parent = nullptr);
 
     PlotPicture* PicBox;
     QPushButton* cmdBasic;
     QPushButton* cmdDetail;
     QPushButton* cmdCancel;
+    /** The detailed drawing's stage and progress, shown while it takes a while. */
+    QProgressBar* drawingProgress;
 
     /** Where the table behind the results is found (to name a circle's record). */
     void setTableSource(std::function<std::shared_ptr<const DbfTable>()> source) {
@@ -51,14 +60,19 @@ private:
     void cmdDetail_Click();
     void cmdCancel_Click();
 
-    const AnalysisResults& results_;
-    UniformSequence& heights_;
+    void workBusy(bool busy);
+    int recordOf(std::size_t sortedIndex) const;
+
+    std::shared_ptr<const AnalysisResults> results_;
+    std::shared_ptr<UniformSequence> heights_;
+    Dialogs& dialogs_;
     BackgroundWork& work_;
+    BusyIndicator* busy_;
     PlotFields fields_;
-    int recordOf(std::size_t sortedIndex);
     std::function<std::shared_ptr<const DbfTable>()> tableSource_;
-    std::uint64_t drawnDigest_ = 0;             ///< the results the drawing was made from
-    std::vector<std::uint32_t> recordsInOrder_; ///< record of each sorted value, made on hover
+    std::uint64_t drawnDigest_ = 0; ///< the results the drawing was made from
+    /** The record of each sorted value, found with the detailed drawing; empty until then. */
+    std::vector<std::uint32_t> recordsInOrder_;
 };
 
 } // namespace quarvel

@@ -71,6 +71,9 @@ public:
     /** Encodes a text into the table's code page, for files that must match it byte for byte. */
     QByteArray encode(const QString& text) const;
 
+    /** Why the texts may be decoded from the fallback code page, or empty. */
+    QString codePageNote() const { return codePageNote_; }
+
     /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }
     /** Records the header states, and records the file really holds (deleted ones included). */
@@ -91,6 +94,7 @@ private:
     int recordCount_ = 0;
     int deletedCount_ = 0;
     QString codePage_;
+    QString codePageNote_;
     // The grid reads cells on the windows' thread while long work reads them on another;
     // the decoder keeps state between calls, so one caller uses it at a time.
     mutable std::mutex decoding_;

@@ -97,14 +97,13 @@ private slots:
         fakes->dialogs.inputAnswers.push_back("Median.csv");
         child<QPushButton>(window.get(), "cmdDoIt")->click();
         waitForWork();
-        frmJoin join(*results, *window, fakes->dialogs, fakes->work);
+        frmJoin join(results, *window, fakes->dialogs, fakes->work);
         QCOMPARE(child<QComboBox>(&join, "cmbJoinList")->itemText(relate), relateName);
         child<QComboBox>(&join, "cmbJoinList")->setCurrentIndex(relate);
         fakes->dialogs.inputAnswers.push_back("Join.txt");
         child<QPushButton>(&join, "cmdDotIt")->click();
         waitForWork();
-        UniformSequence heights;
-        frmView view(*results, heights, fakes->dialogs, fakes->work);
+        frmView view(results, std::make_shared<UniformSequence>(), fakes->dialogs, fakes->work);
         view.show();
         child<QPushButton>(&view, "cmdDetail")->click();
         waitForWork();

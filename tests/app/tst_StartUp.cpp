@@ -35,8 +35,7 @@ class tst_StartUp : public QObject {
 private slots:
     void splashThenMainWindowAfterTheWait() {
         FakePlatform fakes;
-        AnalysisResults results;
-        StartUp startUp(results, fakes.platform);
+        StartUp startUp(std::make_shared<AnalysisResults>(), fakes.platform);
 
         bool splashShownAndPainted = false;
         bool mainWindowBeforeWait = true;
@@ -72,8 +71,7 @@ private slots:
 
     void mainWindowStartsInItsLoadState() {
         FakePlatform fakes;
-        AnalysisResults results;
-        StartUp startUp(results, fakes.platform);
+        StartUp startUp(std::make_shared<AnalysisResults>(), fakes.platform);
         startUp.run();
         frmQuarvel* main = startUp.mainWindow();
         QVERIFY(!child<QAction>(main, "mnuFileCreateJoin")->isEnabled());
@@ -99,8 +97,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, caption);
         FakePlatform fakes;
-        AnalysisResults results;
-        StartUp startUp(results, fakes.platform);
+        StartUp startUp(std::make_shared<AnalysisResults>(), fakes.platform);
         startUp.run();
         QWidget* child = startUp.children().show(static_cast<ChildWindow>(which));
         QVERIFY(child != nullptr);

@@ -40,7 +40,7 @@ private:
     std::unique_ptr<FakePlatform> fakes;
     std::unique_ptr<ChildWindows> children;
     std::unique_ptr<frmQuarvel> window;
-    AnalysisResults results;
+    std::shared_ptr<AnalysisResults> results = std::make_shared<AnalysisResults>();
     int childrenMade = 0;
 
 private slots:

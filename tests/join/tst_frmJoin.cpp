@@ -51,7 +51,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
     FakeDialogs dialogs;
     BackgroundWork work;
-    AnalysisResults results;
+    std::shared_ptr<AnalysisResults> results = std::make_shared<AnalysisResults>();
     FakeJoinHost host;
     QPointer<frmJoin> join;
 
@@ -71,7 +71,7 @@ private:
         show("worked.dbf", 1);
         const AnalysisOutcome outcome = RunAnalysis(*host.table, 1, dir->path());
         QVERIFY2(outcome.completed(), qPrintable(outcome.message));
-        results = outcome.results;
+        *results = outcome.results;
     }
 
     void openJoin() {
@@ -94,7 +94,7 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         dialogs = FakeDialogs();
-        results = AnalysisResults();
+        *results = AnalysisResults();
         host.table.reset();
         host.field = -1;
         host.status.clear();

@@ -42,13 +42,13 @@ class tst_frmView : public QObject {
 
 private:
     FakePlatform fakes;
-    AnalysisResults results;
-    UniformSequence heights;
+    std::shared_ptr<AnalysisResults> results = std::make_shared<AnalysisResults>();
+    std::shared_ptr<UniformSequence> heights = std::make_shared<UniformSequence>();
     QPointer<frmView> view;
 
 private slots:
     void init() {
-        results = workedExample();
+        *results = workedExample();
         view = new frmView(results, heights, fakes.dialogs, fakes.work);
         view->setAttribute(Qt::WA_DeleteOnClose);
         view->show();
@@ -157,11 +157,11 @@ private slots:
         // canvas, and so keeps the usual scale. The axis stays.
         for (const auto& [v, markX] :
              {std::pair{1e9, 1000.0}, std::pair{1e300, 1000.0}, std::pair{-1e300, 200.0}}) {
-            results.SortedValues = {v, v, v};
-            results.ValueCount = 3;
-            results.FirstQuartile = results.Median = results.ThirdQuartile = v;
-            results.LowerInnerFence = results.UpperInnerFence = v;
-            results.LowerOuterFence = results.UpperOuterFence = v;
+            results->SortedValues = {v, v, v};
+            results->ValueCount = 3;
+            results->FirstQuartile = results->Median = results->ThirdQuartile = v;
+            results->LowerInnerFence = results->UpperInnerFence = v;
+            results->LowerOuterFence = results->UpperOuterFence = v;
             view->cmdBasic->click();
             const QImage image = view->PicBox->renderImage(QSize(1000, 400));
             const auto at = [&image](double x, double y) {
@@ -206,7 +206,7 @@ private slots:
         std::shared_ptr<const DbfTable> table = DbfTable::open(dir.filePath("t.dbf"), error);
         const AnalysisOutcome outcome = RunAnalysis(*table, 0, dir.path());
         QVERIFY(outcome.completed());
-        results = outcome.results;
+        *results = outcome.results;
         view->setTableSource([table] { return table; });
         view->cmdDetail->click();
         QTRY_VERIFY(!fakes.work.busy());
@@ -224,13 +224,13 @@ private slots:
                  QStringLiteral("Value 1, record 4, within the inner fences"));
         // A fence mark, out of the circles' reach (the marks stand 300 to 500 high).
         view->cmdBasic->click();
-        const ChartPlacement place = PlaceChart(results);
+        const ChartPlacement place = PlaceChart(*results);
         QCOMPARE(view->hoverText(place.exact(17), 450, 6, 3),
                  QStringLiteral("Upper outer fence = 17"));
         QCOMPARE(view->hoverText(place.exact(3), 580, 6, 3), QStringLiteral("Median = 3"));
         QCOMPARE(view->hoverText(place.exact(3) + 40, 700, 6, 3), QString());
         // Another analysis since the drawing: nothing is named from the old picture.
-        results.ValuesDigest += 1;
+        results->ValuesDigest += 1;
         QCOMPARE(view->hoverText(place.exact(3), 580, 6, 3), QString());
     }
 

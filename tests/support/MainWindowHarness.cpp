@@ -18,8 +18,8 @@ void MainWindowHarness::start() {
     fakes->systemInfo.folder = program->path();
     fakes->systemInfo.config = program->filePath("config");
     children = std::make_unique<ChildWindows>();
-    results = std::make_unique<AnalysisResults>();
-    window = std::make_unique<frmQuarvel>(*results, fakes->platform, *children);
+    results = std::make_shared<AnalysisResults>();
+    window = std::make_unique<frmQuarvel>(results, fakes->platform, *children);
     window->show();
 }
 

@@ -26,7 +26,7 @@ protected:
     std::unique_ptr<QTemporaryDir> program;
     std::unique_ptr<FakePlatform> fakes;
     std::unique_ptr<ChildWindows> children;
-    std::unique_ptr<AnalysisResults> results;
+    std::shared_ptr<AnalysisResults> results;
     std::unique_ptr<frmQuarvel> window;
 
     void start();

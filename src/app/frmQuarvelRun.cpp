@@ -1,0 +1,153 @@
+#include "frmQuarvel.h"
+
+#include "Analysis.h"
+#include "BackgroundWork.h"
+#include "FieldValues.h"
+#include "SafeFile.h"
+#include "WindowSetup.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+
+// The main window's analysis: the field list, Do It on the worker, the outcome and the
+// results file.
+
+namespace quarvel {
+
+void frmQuarvel::check_Timer() {
+    // While a table is being read, the list waits for it.
+    if (FieldListFilled != 0 || txtInfile->text() == QLatin1String(kNoTableText) ||
+        platform_.work.busy()) {
+        return;
+    }
+    Grid->show();
+    cmdDoIt->setEnabled(true);
+
+    cmbFieldList->clear();
+    int preselected = -1;
+    if (model_ != nullptr) {
+        const DbfTable& table = model_->table();
+        for (int field = 0; field < table.fieldCount(); ++field) {
+            cmbFieldList->insertItem(field, table.fieldName(field));
+        }
+        preselected = PreselectedField(table);
+    }
+    cmbFieldList->show();
+    Label3->show();
+    FieldListFilled = 1;
+    cmbFieldList->setCurrentIndex(preselected);
+}
+
+void frmQuarvel::Grid_Click(int column) {
+    // Entry p of the list is the field of grid column p + 1, also where names repeat; a list
+    // not yet filled for the table shown has nothing to pick.
+    if (model_ != nullptr && FieldListFilled != 0 && column >= 1 &&
+        column <= cmbFieldList->count()) {
+        cmbFieldList->setCurrentIndex(column - 1);
+    }
+}
+
+void frmQuarvel::cmdDoIt_Click() {
+    if (platform_.work.busy()) {
+        return; // the button is disabled meanwhile; a queued click changes nothing
+    }
+    if (FieldListFilled == 0 && model_ != nullptr) {
+        // A table has been loaded since the list was filled, so the list still names the
+        // fields of the table shown before: its selection would pick an unseen field of the
+        // new one. Fill it now and let the user look before anything is analysed.
+        check_Timer();
+        platform_.dialogs.message(
+            this,
+            QStringLiteral("The field list has just been filled for the table you opened.\r\n"
+                           "Check the field to analyze, then press Do It again."),
+            QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::Critical);
+        setStatusText(QStringLiteral("Choose a field and try again."));
+        return;
+    }
+    const int field = analysedField();
+    if (field < 0) {
+        setStatusText(stage::kVerifying);
+        showOutcome(NoFieldRefusal(), QString());
+        return;
+    }
+    FieldColumn = field + 1;
+    // Files go beside the table analysed, whatever the process's current folder. The work
+    // runs on the worker with its own hold on the table and the user's locale as it is now.
+    const std::shared_ptr<const DbfTable> table = model_->sharedTable();
+    const QString folder = QFileInfo(table->path()).absolutePath();
+    const QLocale locale;
+    const QPointer<frmQuarvel> self(this);
+    const bool started = platform_.work.start<AnalysisOutcome>(
+        [table, field, folder, locale](Progress& progress) {
+            return RunAnalysis(*table, field, folder, &progress, locale);
+        },
+        [self, folder](AnalysisOutcome& outcome) {
+            if (self != nullptr) {
+                self->showOutcome(std::move(outcome), folder);
+            }
+        },
+        [self](const QString& message) {
+            if (self != nullptr) {
+                self->showWorkFailure(message);
+            }
+        });
+    static_cast<void>(started); // while other work runs Do It is disabled; nothing to undo
+}
+
+void frmQuarvel::showOutcome(AnalysisOutcome outcome, const QString& folder) {
+    if (outcome.status == AnalysisOutcome::Status::Stopped) {
+        setStatusText(outcome.statusText);
+        return;
+    }
+    if (!outcome.completed()) {
+        platform_.dialogs.message(this, outcome.message, QStringLiteral("Error!"),
+                                  MessageButtons::Ok, MessageIcon::Critical);
+        setStatusText(outcome.statusText);
+        return;
+    }
+    *results_ = std::move(outcome.results);
+    // The run leaves the grid's current cell on the last record of the analysed column.
+    setGridCurrentCell(model_ != nullptr ? model_->table().recordCount() - 1 : -1, FieldColumn - 1);
+    offerToSave(folder);
+    mnuFileCreateJoin->setEnabled(true);
+    mnuViewQuarvel->setEnabled(true);
+    setStatusText(QStringLiteral("Calculations complete."));
+}
+
+void frmQuarvel::offerToSave(const QString& folder) {
+    SaveAnswer = platform_.dialogs.message(this, ResultMessage(*results_),
+                                           QStringLiteral("Save this information to disk?"),
+                                           MessageButtons::YesNo,
+                                           MessageIcon::Information) == MessageAnswer::Yes;
+    if (!SaveAnswer) {
+        return;
+    }
+    ResultFileName = askSaveName(platform_.dialogs, this, kResultsFileName);
+    if (ResultFileName.isEmpty()) {
+        return;
+    }
+    // A bare name lands beside the table; a name with a folder goes where it says.
+    const QString path = OutputPath(folder, ResultFileName);
+    if (const std::optional<QString> family =
+            TableFamilyRefusal(QString::fromStdString(results_->TablePath), path)) {
+        platform_.dialogs.message(this, *family, QStringLiteral("Error!"), MessageButtons::Ok,
+                                  MessageIcon::Critical);
+        return;
+    }
+    QString error;
+    if (!WriteResultsFile(*results_, path, error)) {
+        platform_.dialogs.message(this, CannotWriteMessage(path, error), QStringLiteral("Error!"),
+                                  MessageButtons::Ok, MessageIcon::Critical);
+        return;
+    }
+    setStatusText(QStringLiteral(" ") + ResultFileName + QStringLiteral(" has been written to ") +
+                  QDir::toNativeSeparators(folder + QLatin1Char('/')) + QStringLiteral("."));
+}
+
+} // namespace quarvel

@@ -1,0 +1,212 @@
+#include "frmQuarvel.h"
+
+#include "Analysis.h"
+#include "BackgroundWork.h"
+#include "FavoriteFolder.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTableView>
+
+// The main window's table session: the open command, the favourite folder, reading the
+// table on the worker and binding it to the grid, and what the join window asks of it.
+
+namespace quarvel {
+
+void frmQuarvel::cmdOpen_Click() {
+    openCommand();
+}
+
+void frmQuarvel::mnuFileOpen_Click() {
+    openCommand();
+}
+
+QString frmQuarvel::startFolder() const {
+    // Where the open dialog starts when no remembered folder exists: the sample tables
+    // beside the program, else the user's home folder.
+    const QString samples = QDir(platform_.systemInfo.programFolder()).filePath("samples");
+    return QFileInfo(samples).isDir() ? samples : QDir::homePath();
+}
+
+void frmQuarvel::openCommand() {
+    const FavoriteFolderFile favourite(platform_.systemInfo.programFolder(),
+                                       platform_.systemInfo.configFolder());
+    FavoriteFolder = favourite.read();
+    const bool remembered = !FavoriteFolder.isEmpty() && QFileInfo(FavoriteFolder).isDir();
+    QDir::setCurrent(remembered ? FavoriteFolder : startFolder());
+
+    OpenFile();
+    if (dialogFileTitle_.isEmpty()) {
+        return; // no table has ever been confirmed
+    }
+    txtInfile->setText(TableFolder + dialogFileTitle_);
+    setStatusText(QStringLiteral("Loading ") + TableFolder);
+    LoadData(); // the table is read on the worker; "Ready..." follows once it is shown
+}
+
+void frmQuarvel::openTable(const QString& path) {
+    // As if the table had been chosen in the open dialog.
+    const QFileInfo chosen(path);
+    remember(
+        OpenFileChoice{QDir::toNativeSeparators(chosen.absoluteFilePath()), chosen.fileName()});
+    txtInfile->setText(TableFolder + dialogFileTitle_);
+    setStatusText(QStringLiteral("Loading ") + TableFolder);
+    LoadData();
+}
+
+void frmQuarvel::OpenFile() {
+    OpenFileSettings settings;
+    settings.initialFolder = QDir::currentPath();
+    const std::optional<OpenFileChoice> choice = platform_.dialogs.openFile(this, settings);
+    if (!choice || choice->fileName.isEmpty() || choice->fileTitle.isEmpty()) {
+        return; // cancelled: nothing changes
+    }
+    remember(*choice);
+}
+
+void frmQuarvel::remember(const OpenFileChoice& choice) {
+    dialogFileName_ = choice.fileName;
+    dialogFileTitle_ = choice.fileTitle;
+    TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
+    // Files the program writes under plain names land beside the table.
+    QDir::setCurrent(TableFolder);
+    const FavoriteFolderFile favourite(platform_.systemInfo.programFolder(),
+                                       platform_.systemInfo.configFolder());
+    favourite.write(TableFolder); // a failure here is not worth stopping the load for
+}
+
+// ---------------------------------------------------------------------------------------
+// Loading the table into the grid.
+
+namespace {
+
+// A table read on the worker, on its way to the grid.
+struct ReadTable {
+    std::unique_ptr<DbfTable> table;
+    QString problem;
+};
+
+} // namespace
+
+void frmQuarvel::LoadData() {
+    if (platform_.work.busy()) {
+        return; // Open is disabled while work runs
+    }
+    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
+    ConnectAttempt = 1;
+    const QString path = TableFolder + dialogFileTitle_;
+    const QPointer<frmQuarvel> self(this);
+    const bool started = platform_.work.start<ReadTable>(
+        [path](Progress& progress) {
+            ReadTable read;
+            read.table = DbfTable::open(path, read.problem, [&progress](double done) {
+                progress.fraction(done);
+                return !progress.stopRequested();
+            });
+            return read;
+        },
+        [self](ReadTable& read) {
+            if (self != nullptr) {
+                self->showTable(std::move(read.table), read.problem);
+            }
+        },
+        [self](const QString& message) {
+            if (self != nullptr) {
+                self->showWorkFailure(message);
+                self->keepShownTable(); // the table shown before stays, with its folder and name
+            }
+        });
+    if (!started) {
+        keepShownTable(); // Open is disabled while work runs; a queued command changes nothing
+        setStatusText(QStringLiteral("Ready..."));
+    }
+}
+
+void frmQuarvel::showTable(std::unique_ptr<DbfTable> table, const QString& problem) {
+    if (table) {
+        bindTable(std::move(table));
+        Grid->setColumnHidden(0, true);
+        FieldListFilled = 0;
+    } else {
+        // The second attempt has no record source left to open, and so only confirms the
+        // failure.
+        TableName.clear();
+        ConnectAttempt = 2;
+        // The reader's own reason ("The record length it states is zero.") is the detail.
+        platform_.dialogs.messageWithDetail(
+            this, QStringLiteral("A connection could not be made to the database record source."),
+            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical,
+            problem);
+        keepShownTable();
+    }
+    setStatusText(QStringLiteral("Ready..."));
+}
+
+void frmQuarvel::keepShownTable() {
+    // The grid still shows the table loaded before. The path box, the table's folder, the
+    // current folder (where plain file names land) and the dialog's remembered choice go
+    // back to it, so that nothing is written beside the file that failed to load.
+    if (model_ == nullptr) {
+        return;
+    }
+    const QFileInfo shown(model_->table().path());
+    dialogFileName_ = model_->table().path();
+    dialogFileTitle_ = shown.fileName();
+    TableFolder = dialogFileName_.left(dialogFileName_.size() - dialogFileTitle_.size());
+    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
+    txtInfile->setText(dialogFileName_);
+    QDir::setCurrent(TableFolder);
+}
+
+void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
+    // A table cut short shows the records it still holds; the right of the status line
+    // says how many of those its header states are there, and why its texts may be decoded
+    // from the fallback code page.
+    QStringList notes;
+    const std::size_t stored = table->storedRecordCount();
+    const std::uint32_t declared = table->declaredRecordCount();
+    if (stored < declared) {
+        notes << QStringLiteral("%1 of %2 records readable").arg(stored).arg(declared);
+    }
+    if (!table->codePageNote().isEmpty()) {
+        notes << table->codePageNote();
+    }
+    recordsNote_->setText(notes.join(QStringLiteral("; ")));
+    recordsNote_->setVisible(!notes.isEmpty());
+    auto* model = new DbfTableModel(std::shared_ptr<const DbfTable>(std::move(table)), this);
+    QItemSelectionModel* oldSelection = Grid->selectionModel();
+    Grid->setModel(model);
+    delete oldSelection;
+    delete model_;
+    model_ = model;
+    // A new table is seen from its top-left, whatever the one before was scrolled to.
+    Grid->scrollToTop();
+    Grid->horizontalScrollBar()->setValue(0);
+    const int charWidth = Grid->fontMetrics().averageCharWidth();
+    for (int column = 1; column < model_->columnCount(); ++column) {
+        Grid->setColumnWidth(column, model_->suggestedColumnWidth(column, charWidth));
+    }
+}
+
+void frmQuarvel::setGridCurrentCell(int record, int field) {
+    if (model_ == nullptr || record < 0 || record >= model_->table().recordCount() || field < 0 ||
+        field >= model_->table().fieldCount()) {
+        return;
+    }
+    Grid->setCurrentIndex(model_->index(record, field + 1));
+}
+
+std::shared_ptr<const DbfTable> frmQuarvel::shownTable() const {
+    return model_ != nullptr ? model_->sharedTable() : nullptr;
+}
+
+int frmQuarvel::analysedField() const {
+    return model_ != nullptr ? cmbFieldList->currentIndex() : -1;
+}
+
+} // namespace quarvel
