@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace quarvel {
 namespace {
@@ -243,14 +244,59 @@ bool SortDoubles(std::span<double> Values, const StopCheck& stopRequested) {
                      stopRequested);
 }
 
-bool SortValueRecords(std::span<ValueRecord> pairs, const StopCheck& stopRequested) {
-    if (pairs.size() < 2) {
-        return true;
-    }
-    const auto before = [](const ValueRecord& a, const ValueRecord& b) {
-        return a.value < b.value || (a.value == b.value && a.record < b.record);
+namespace {
+
+// A key whose unsigned order is the order of the values (zero and negative zero as one).
+std::uint64_t orderKey(double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value == 0 ? 0.0 : value);
+    constexpr std::uint64_t kSign = std::uint64_t(1) << 63;
+    return (bits & kSign) != 0 ? ~bits : bits | kSign;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint32_t>> RecordsInValueOrder(std::span<const double> values,
+                                                              const StopCheck& stopRequested) {
+    // A least-significant-digit radix sort of the values' order keys with their indices:
+    // stable, so equal values keep their order, and one pass a byte over the data. A byte
+    // that every key shares is passed over (most of them, for whole numbers).
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t record;
     };
-    return sortRange(pairs.data(), 0, static_cast<Index>(pairs.size() - 1), before, stopRequested);
+    std::vector<Keyed> from(values.size());
+    std::vector<Keyed> to(values.size());
+    std::array<std::array<std::size_t, 256>, 8> counts{};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        from[i] = Keyed{orderKey(values[i]), static_cast<std::uint32_t>(i)};
+        for (std::size_t digit = 0; digit < 8; ++digit) {
+            ++counts[digit][(from[i].key >> (8 * digit)) & 0xFF];
+        }
+    }
+    for (std::size_t digit = 0; digit < 8; ++digit) {
+        std::array<std::size_t, 256>& count = counts[digit];
+        if (std::find(count.begin(), count.end(), values.size()) != count.end()) {
+            continue;
+        }
+        if (stopRequested && stopRequested()) {
+            return std::nullopt;
+        }
+        std::size_t start = 0;
+        for (std::size_t& c : count) {
+            start += std::exchange(c, start);
+        }
+        for (const Keyed& k : from) {
+            to[count[(k.key >> (8 * digit)) & 0xFF]++] = k;
+        }
+        from.swap(to);
+    }
+    to.clear();
+    to.shrink_to_fit();
+    std::vector<std::uint32_t> records(values.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i] = from[i].record;
+    }
+    return records;
 }
 
 } // namespace quarvel

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace quarvel {
 
@@ -33,16 +34,12 @@ void SortDoubles(std::span<double> Values, std::optional<std::int64_t> LastIndex
  */
 bool SortDoubles(std::span<double> Values, const StopCheck& stopRequested);
 
-/** A value and the record (counting from 0) it comes from. */
-struct ValueRecord {
-    double value;
-    std::uint32_t record;
-};
-
 /**
- * Sorts pairs by value, equal values in record order, asking stopRequested before each long
- * partition: false when it said stop.
+ * The indices of the values in ascending order of value, equal values (zero and negative zero
+ * among them) in index order; stopRequested is asked between passes, and nothing comes back
+ * when it said stop. Values are not NaN.
  */
-bool SortValueRecords(std::span<ValueRecord> pairs, const StopCheck& stopRequested);
+std::optional<std::vector<std::uint32_t>> RecordsInValueOrder(std::span<const double> values,
+                                                              const StopCheck& stopRequested);
 
 } // namespace quarvel

@@ -65,21 +65,17 @@ std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field
     if (read.stopped || read.problem || read.values.size() != sorted.size()) {
         return {};
     }
-    std::vector<ValueRecord> pairs(read.values.size());
-    for (std::size_t record = 0; record < pairs.size(); ++record) {
-        pairs[record] = ValueRecord{read.values[record], static_cast<std::uint32_t>(record)};
-    }
-    if (!going(0.5) || !SortValueRecords(pairs, [&going] { return !going(0.5); })) {
+    std::optional<std::vector<std::uint32_t>> records =
+        RecordsInValueOrder(read.values, [&going] { return !going(0.5); });
+    if (!records) {
         return {};
     }
-    std::vector<std::uint32_t> records(pairs.size());
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        if (!(pairs[i].value == sorted[i])) {
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        if (!(read.values[(*records)[i]] == sorted[i])) {
             return {}; // not the values analysed
         }
-        records[i] = pairs[i].record;
     }
-    return going(1) ? records : std::vector<std::uint32_t>{};
+    return going(1) ? std::move(*records) : std::vector<std::uint32_t>{};
 }
 
 int PreselectedField(const DbfTable& table) {

@@ -15,6 +15,7 @@
 #include <QShortcut>
 
 #include <algorithm>
+#include <future>
 
 namespace quarvel {
 namespace {
@@ -153,21 +154,26 @@ void frmView::cmdDetail_Click() {
     const bool started = work_.start<Drawn>(
         [results, table, field, size, font, locale, heights](Progress& progress) mutable {
             const StopCheck stop = [&progress] { return progress.stopRequested(); };
+            // The records are found on the second core while the circles are drawn and
+            // painted on this one.
+            std::future<std::vector<std::uint32_t>> records;
+            if (table != nullptr && field >= 0) {
+                records = std::async(std::launch::async, [&] {
+                    return RecordsInSortedOrder(*table, field, results->SortedValues, locale,
+                                                [&stop](double) { return !stop(); });
+                });
+            }
             Drawn drawn;
             progress.stage(kDrawingStage);
             drawn.drawing = DrawChart(*results, ChartView::Detailed, heights, stop);
-            progress.fraction(0.3);
+            progress.fraction(0.2);
             progress.stage(kPaintingStage);
             drawn.painted = RenderDrawing(drawn.drawing, size, font, stop);
-            progress.fraction(0.6);
+            progress.fraction(0.9);
             drawn.heights = heights;
-            if (table != nullptr && field >= 0) {
+            if (records.valid()) {
                 progress.stage(kRecordsStage);
-                drawn.records = RecordsInSortedOrder(*table, field, results->SortedValues, locale,
-                                                     [&progress](double done) {
-                                                         progress.fraction(0.6 + 0.4 * done);
-                                                         return !progress.stopRequested();
-                                                     });
+                drawn.records = records.get();
             }
             progress.fraction(1);
             return drawn;

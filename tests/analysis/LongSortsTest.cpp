@@ -262,5 +262,53 @@ TEST(SortDoublesLarge, AMillionSortedValuesStayInOrder) {
     EXPECT_EQ(values.back(), 0);
 }
 
+// ---------------------------------------------------------------------------------------
+// Stopping long sorts, and sorting values with their records.
+
+class StoppableSort : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(StoppableSort, SortsWhenNeverStoppedAndKeepsEveryValueWhenStopped) {
+    const Values input = makeShape(GetParam(), 300'000);
+    Values expected = input;
+    std::sort(expected.begin(), expected.end());
+
+    Values values = input;
+    int asked = 0;
+    EXPECT_TRUE(SortDoubles(values, [&asked] { return ++asked < 0; }));
+    EXPECT_EQ(values, expected);
+    EXPECT_GT(asked, 0); // a range this long is partitioned, and the stop asked first
+
+    values = input;
+    asked = 0;
+    EXPECT_FALSE(SortDoubles(values, [&asked] { return ++asked == 3; }));
+    EXPECT_EQ(asked, 3); // it ended at the check that said stop
+    std::sort(values.begin(), values.end());
+    EXPECT_EQ(values, expected); // stopped part of the way, nothing lost
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, StoppableSort,
+                         ::testing::Values(Shape::Random, Shape::OrganPipe, Shape::FewDistinct,
+                                           Shape::Zigzag));
+
+class RecordOrder : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(RecordOrder, IsTheStableOrderOfTheValues) {
+    Values values = makeShape(GetParam(), 200'000);
+    values[7] = -0.0; // counts as zero: among the zeros in record order
+    values[3] = 0.0;
+    std::vector<std::uint32_t> expected(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        expected[i] = static_cast<std::uint32_t>(i);
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&values](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
+    EXPECT_EQ(RecordsInValueOrder(values, {}), expected);
+    EXPECT_EQ(RecordsInValueOrder(values, [] { return true; }), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, RecordOrder,
+                         ::testing::Values(Shape::Random, Shape::Reversed, Shape::FewDistinct,
+                                           Shape::Zigzag));
+
 } // namespace
 } // namespace quarvel
