@@ -21,8 +21,6 @@ struct OpenFileSettings {
     QString filter = QStringLiteral("Dbase attribute table (.dbf)|*.dbf|");
     /** The filter entry selected at first, counting from 1. */
     int filterIndex = 1;
-    /** 4 hides the read-only check box; the Qt dialog has none anyway. */
-    int flags = 4;
     /** The folder the dialog opens in; empty means the process's current folder. */
     QString initialFolder;
 };

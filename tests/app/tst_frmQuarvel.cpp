@@ -144,17 +144,6 @@ private slots:
         }
     }
 
-    void controlsAreTheNamedMembers() {
-        QCOMPARE(window->findChild<QTableView*>("Grid"), child<QTableView>(window.get(), "Grid"));
-        QCOMPARE(window->findChild<QComboBox*>("cmbFieldList"),
-                 child<QComboBox>(window.get(), "cmbFieldList"));
-        QCOMPARE(window->findChild<QPushButton*>("cmdDoIt"),
-                 child<QPushButton>(window.get(), "cmdDoIt"));
-        QCOMPARE(window->findChild<QStatusBar*>("StatusBar1"),
-                 child<QStatusBar>(window.get(), "StatusBar1"));
-        QCOMPARE(window->findChild<QTimer*>("check"), child<QTimer>(window.get(), "check"));
-    }
-
     void pictures() {
         const QList<QSize> iconSizes = window->windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(32, 32)));
@@ -408,17 +397,6 @@ private slots:
         QVERIFY(ticks.wait(1500));
         QVERIFY2(clock.elapsed() >= 400 && clock.elapsed() <= 900,
                  qPrintable(QString::number(clock.elapsed())));
-    }
-
-    void statusLineShowsOneText() {
-        QCOMPARE(window->statusText(), QString());
-        window->setStatusText("Sorting...");
-        window->setStatusText("Ready...");
-        QCOMPARE(window->statusText(), QStringLiteral("Ready..."));
-        auto* shown =
-            child<QStatusBar>(window.get(), "StatusBar1")->findChild<QLabel*>("StatusBar1Text");
-        QVERIFY(shown != nullptr);
-        QCOMPARE(shown->text(), QStringLiteral("Ready..."));
     }
 };
 

@@ -50,9 +50,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("product") << "lblProductName"
                                  << "Quarvel";
-        QTest::newRow("version") << "lblVersion"
-                                 << QStringLiteral("Version ") +
-                                        QStringLiteral(QUARVEL_TEST_PROJECT_VERSION);
         QTest::newRow("platform") << "lblPlatform"
                                   << "Quarvel software utility for Windows NT, 95, 98, and 2000.";
         QTest::newRow("company") << "lblCompanyProduct"

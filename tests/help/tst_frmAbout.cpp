@@ -114,11 +114,6 @@ private slots:
         }
     }
 
-    void versionComesFromTheBuild() {
-        QCOMPARE(about->lblVersion->text(),
-                 QStringLiteral("Version ") + QStringLiteral(QUARVEL_TEST_PROJECT_VERSION));
-    }
-
     void description() {
         QCOMPARE(about->lblDescription->geometry(), QRect(70, 75, 296, 78));
         // A credit sentence, two blanks, then what the program is for.

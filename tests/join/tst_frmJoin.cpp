@@ -228,6 +228,27 @@ private slots:
         QVERIFY(join->isVisible());
     }
 
+    void closedWhileWritingItReportsTheOutcomeThenGoes() {
+        writeTable(inDir("large.dbf"), largeNumberTable(300000));
+        show("large.dbf", 0);
+        const AnalysisOutcome outcome = RunAnalysis(*host.table, 0, dir->path());
+        QVERIFY(outcome.completed());
+        *results = outcome.results;
+        openJoin();
+        child<QComboBox>(join, "cmbJoinList")->setCurrentIndex(0);
+        dialogs.inputAnswers.push_back("Join.txt");
+        child<QPushButton>(join, "cmdDotIt")->click();
+        QVERIFY(work.busy());
+        join->close();
+        QVERIFY(!join.isNull()); // still there, out of sight, until the file is done
+        QVERIFY(!join->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!work.busy(), 30000);
+        QTRY_VERIFY(join.isNull());
+        QCOMPARE(dialogs.messages.size(), size_t(1));
+        QCOMPARE(dialogs.messages.front().title, QStringLiteral("File done."));
+        QCOMPARE(readBytes(inDir("Join.txt")).count('\n'), 300001);
+    }
+
     void escapeUnloadsTheWindow() {
         writeTable(inDir("worked.dbf"), workedJoinTable());
         show("worked.dbf", 1);

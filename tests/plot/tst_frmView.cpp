@@ -1,5 +1,7 @@
 #include "Analysis.h"
+#include "BackgroundWork.h"
 #include "FakePlatform.h"
+#include "LocaleNumbers.h"
 #include "PainterCanvas.h"
 #include "TestTables.h"
 #include "frmView.h"
@@ -9,12 +11,16 @@
 #include <QFile>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 using namespace quarvel;
 using namespace quarvel::testing;
@@ -148,6 +154,57 @@ private slots:
         for (const auto& op : view->PicBox->displayList().operations()) {
             QVERIFY(op.kind != DisplayList::Kind::Circle); // a basic press clears them away
         }
+    }
+
+    void aLongDrawingShowsItsProgressHereAndFindsTheRecordsOnTheWorker() {
+        QTemporaryDir dir;
+        testing::writeTable(dir.filePath("large.dbf"), testing::largeNumberTable(300000));
+        QString error;
+        std::shared_ptr<const DbfTable> table = DbfTable::open(dir.filePath("large.dbf"), error);
+        const AnalysisOutcome outcome = RunAnalysis(*table, 0, dir.path());
+        QVERIFY(outcome.completed());
+        *results = outcome.results;
+        view->setTableSource([table] { return table; });
+        // The stages as the bar shows them, and its values, each time a stage arrives.
+        QStringList formats;
+        QList<int> values;
+        connect(&fakes.work, &BackgroundWork::stageChanged, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                if (fakes.work.busy()) {
+                    formats << view->drawingProgress->format();
+                    values << view->drawingProgress->value();
+                }
+            });
+        });
+        view->cmdDetail->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!fakes.work.busy(), 30000);
+        QVERIFY(formats.size() >= 2);
+        QCOMPARE(formats.front(), QStringLiteral("Drawing the values... %p%"));
+        QVERIFY(formats.contains(QStringLiteral("Painting... %p%")));
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QVERIFY(!view->drawingProgress->isVisible());
+        QVERIFY(view->cmdDetail->isEnabled());
+
+        // The records were found with the drawing: the table is not read again at the hover.
+        view->setTableSource([] { return std::shared_ptr<const DbfTable>(); });
+        std::optional<DisplayList::Operation> last;
+        for (const auto& op : view->PicBox->displayList().operations()) {
+            if (op.kind == DisplayList::Kind::Circle) {
+                last = op;
+            }
+        }
+        QVERIFY(last.has_value());
+        const double highest = results->SortedValues.back();
+        int record = 0; // the record of the highest value, counting from 1
+        for (int r = 0; r < table->recordCount(); ++r) {
+            if (table->cellText(r, 0).toDouble() == highest) {
+                record = r + 1;
+            }
+        }
+        QVERIFY(view->hoverText(last->x1, last->y1, 6, 3)
+                    .startsWith(QStringLiteral("Value %1, record %2, ")
+                                    .arg(MessageNumberText(highest))
+                                    .arg(record)));
     }
 
     void dataFarFromZeroDrawWithoutHarm() {
