@@ -8,6 +8,7 @@
 #include "Analysis.h"
 #include "BenchTable.h"
 #include "ChartFile.h"
+#include "DetailedPicture.h"
 #include "FieldValues.h"
 #include "JoinFile.h"
 
@@ -137,20 +138,13 @@ int main(int argc, char** argv) {
                    kJoin, delay));
     }
 
-    // The detailed drawing's steps, as the plot window runs them on the worker.
-    const QString kDraw = QStringLiteral("Drawing the values");
-    const QString kPaint = QStringLiteral("Painting");
-    const QString kRecords = QStringLiteral("Finding the records");
+    // The detailed picture, as the plot window draws it on the worker.
+    const QString kDraw = drawingStage::kDrawing;
+    const QString kPaint = drawingStage::kPainting;
+    const QString kRecords = drawingStage::kRecords;
     const auto draw = [&](Progress& progress) {
-        const StopCheck stop = [&progress] { return progress.stopRequested(); };
-        UniformSequence heights;
-        progress.stage(kDraw);
-        const DisplayList drawing = DrawChart(outcome.results, ChartView::Detailed, heights, stop);
-        progress.stage(kPaint);
-        RenderDrawing(drawing, kChartPictureSize, ChartFont(), stop);
-        progress.stage(kRecords);
-        RecordsInSortedOrder(*table, field, outcome.results.SortedValues, QLocale(),
-                             [&progress](double) { return !progress.stopRequested(); });
+        DrawDetailedPicture(outcome.results, table.get(), field, kChartPictureSize, ChartFont(),
+                            QLocale(), UniformSequence(), progress);
     };
     for (const QString& stage : {kDraw, kPaint, kRecords}) {
         for (const double delay : {0.01, 0.3}) {

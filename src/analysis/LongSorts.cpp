@@ -267,10 +267,18 @@ std::optional<std::vector<std::uint32_t>> RecordsInValueOrder(std::span<const do
     std::vector<Keyed> from(values.size());
     std::vector<Keyed> to(values.size());
     std::array<std::array<std::size_t, 256>, 8> counts{};
+    // Every pass is long for a large table: the stop is asked every million steps.
+    constexpr std::size_t kStepsBetweenChecks = kStepsBetweenStopChecks * 16;
+    const auto stopNow = [&stopRequested](std::size_t step) {
+        return step % kStepsBetweenChecks == 0 && stopRequested && stopRequested();
+    };
     for (std::size_t i = 0; i < values.size(); ++i) {
         from[i] = Keyed{orderKey(values[i]), static_cast<std::uint32_t>(i)};
         for (std::size_t digit = 0; digit < 8; ++digit) {
             ++counts[digit][(from[i].key >> (8 * digit)) & 0xFF];
+        }
+        if (stopNow(i + 1)) {
+            return std::nullopt;
         }
     }
     for (std::size_t digit = 0; digit < 8; ++digit) {
@@ -285,8 +293,12 @@ std::optional<std::vector<std::uint32_t>> RecordsInValueOrder(std::span<const do
         for (std::size_t& c : count) {
             start += std::exchange(c, start);
         }
-        for (const Keyed& k : from) {
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            const Keyed& k = from[i];
             to[count[(k.key >> (8 * digit)) & 0xFF]++] = k;
+            if (stopNow(i + 1)) {
+                return std::nullopt;
+            }
         }
         from.swap(to);
     }

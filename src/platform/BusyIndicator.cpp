@@ -10,7 +10,7 @@ namespace quarvel {
 BusyIndicator::BusyIndicator(QProgressBar& bar, const QString& format)
     : QObject(&bar), bar_(bar), format_(format), delay_(new QTimer(this)) {
     bar_.setRange(0, 100);
-    bar_.setFormat(format_.arg(QString()).trimmed());
+    bar_.setFormat(stageless());
     bar_.hide();
     delay_->setSingleShot(true);
     delay_->setInterval(kDelayMilliseconds);
@@ -19,12 +19,20 @@ BusyIndicator::BusyIndicator(QProgressBar& bar, const QString& format)
 
 void BusyIndicator::begin() {
     bar_.setValue(0);
-    bar_.setFormat(format_.arg(QString()).trimmed());
+    bar_.setFormat(stageless());
     delay_->start();
 }
 
+QString BusyIndicator::stageless() const {
+    return showsStage() ? format_.arg(QString()).trimmed() : format_;
+}
+
+bool BusyIndicator::showsStage() const {
+    return format_.contains(QLatin1String("%1"));
+}
+
 void BusyIndicator::setStage(const QString& text) {
-    if (format_.contains(QLatin1String("%1"))) {
+    if (showsStage()) {
         bar_.setFormat(format_.arg(text));
     }
 }

@@ -27,6 +27,9 @@ public:
     void end();
 
 private:
+    bool showsStage() const;
+    QString stageless() const;
+
     QProgressBar& bar_;
     QString format_;
     QTimer* delay_;

@@ -3,6 +3,7 @@
 #include "BackgroundWork.h"
 #include "BusyIndicator.h"
 #include "ChartFile.h"
+#include "DetailedPicture.h"
 #include "FieldValues.h"
 #include "LocaleNumbers.h"
 #include "Twips.h"
@@ -15,7 +16,6 @@
 #include <QShortcut>
 
 #include <algorithm>
-#include <future>
 
 namespace quarvel {
 namespace {
@@ -25,19 +25,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     b->setText(caption);
     return b;
 }
-
-// The stages of the detailed drawing, as its progress bar shows them.
-const QString kDrawingStage = QStringLiteral("Drawing the values...");
-const QString kPaintingStage = QStringLiteral("Painting...");
-const QString kRecordsStage = QStringLiteral("Finding the records...");
-
-// What the detailed drawing hands back to the window.
-struct Drawn {
-    DisplayList drawing;
-    QImage painted;
-    UniformSequence heights; ///< the sequence after this drawing's heights
-    std::vector<std::uint32_t> records;
-};
 
 } // namespace
 
@@ -151,34 +138,12 @@ void frmView::cmdDetail_Click() {
     UniformSequence heights = *heights_;
     const std::shared_ptr<UniformSequence> sequence = heights_;
     const QPointer<frmView> self(this);
-    const bool started = work_.start<Drawn>(
-        [results, table, field, size, font, locale, heights](Progress& progress) mutable {
-            const StopCheck stop = [&progress] { return progress.stopRequested(); };
-            // The records are found on the second core while the circles are drawn and
-            // painted on this one.
-            std::future<std::vector<std::uint32_t>> records;
-            if (table != nullptr && field >= 0) {
-                records = std::async(std::launch::async, [&] {
-                    return RecordsInSortedOrder(*table, field, results->SortedValues, locale,
-                                                [&stop](double) { return !stop(); });
-                });
-            }
-            Drawn drawn;
-            progress.stage(kDrawingStage);
-            drawn.drawing = DrawChart(*results, ChartView::Detailed, heights, stop);
-            progress.fraction(0.2);
-            progress.stage(kPaintingStage);
-            drawn.painted = RenderDrawing(drawn.drawing, size, font, stop);
-            progress.fraction(0.9);
-            drawn.heights = heights;
-            if (records.valid()) {
-                progress.stage(kRecordsStage);
-                drawn.records = records.get();
-            }
-            progress.fraction(1);
-            return drawn;
+    const bool started = work_.start<DetailedPicture>(
+        [results, table, field, size, font, locale, heights](Progress& progress) {
+            return DrawDetailedPicture(*results, table.get(), field, size, font, locale, heights,
+                                       progress);
         },
-        [self, sequence, digest = results->ValuesDigest](Drawn& drawn) {
+        [self, sequence, digest = results->ValuesDigest](DetailedPicture& drawn) {
             *sequence = drawn.heights; // the next drawing goes on where this one ended
             if (self != nullptr) {
                 self->drawnDigest_ = digest;

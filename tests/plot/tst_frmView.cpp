@@ -168,8 +168,9 @@ private slots:
         // The stages as the bar shows them, and its values, each time a stage arrives.
         QStringList formats;
         QList<int> values;
-        connect(&fakes.work, &BackgroundWork::stageChanged, this, [&] {
-            QTimer::singleShot(0, this, [&] {
+        QObject listening; // the connections end with this test
+        connect(&fakes.work, &BackgroundWork::stageChanged, &listening, [&] {
+            QTimer::singleShot(0, &listening, [&] {
                 if (fakes.work.busy()) {
                     formats << view->drawingProgress->format();
                     values << view->drawingProgress->value();
