@@ -205,8 +205,8 @@ struct TablePlan {
     QString picture;
 
     QStringList paths() const {
-        QStringList all{pairs, QDir(folder).filePath(QStringLiteral("Unsorted.tmp")),
-                        QDir(folder).filePath(QStringLiteral("Sorted.tmp"))};
+        QStringList all{pairs, QDir(folder).filePath(kUnsortedFileName),
+                        QDir(folder).filePath(kSortedFileName)};
         for (const QString& path : {results, join, picture}) {
             if (!path.isEmpty()) {
                 all << path;
@@ -354,9 +354,7 @@ public:
         QString problem;
         const std::unique_ptr<DbfTable> table = DbfTable::open(plan_.table, problem);
         if (!table) {
-            return refuse(
-                QStringLiteral("A connection could not be made to the database record source. (%1)")
-                    .arg(problem));
+            return refuse(QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));
         }
         int field = -1;
         if (!options_.field.isEmpty()) {
@@ -409,10 +407,9 @@ public:
         }
         const AnalysisResults& results = outcome.results;
         if (!plan_.results.isEmpty()) {
-            QString error;
-            if (!WriteResultsFile(results, plan_.results, error)) {
+            if (const std::optional<QString> refusal = SaveResultsFile(results, plan_.results)) {
                 progress.finish();
-                return refuse(CannotWriteMessage(plan_.results, error));
+                return refuse(*refusal);
             }
         }
         if (relate >= 0) {

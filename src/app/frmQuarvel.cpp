@@ -370,10 +370,9 @@ void frmQuarvel::showTable(std::unique_ptr<DbfTable> table, const QString& probl
         TableName.clear();
         ConnectAttempt = 2;
         // The reader's own reason ("The record length it states is zero.") is the detail.
-        platform_.dialogs.messageWithDetail(
-            this, QStringLiteral("A connection could not be made to the database record source."),
-            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical,
-            problem);
+        platform_.dialogs.messageWithDetail(this, OpenFailureMessage(),
+                                            QStringLiteral("Data Connection Error"),
+                                            MessageButtons::Ok, MessageIcon::Critical, problem);
         keepShownTable();
     }
     setStatusText(QStringLiteral("Ready..."));
@@ -562,16 +561,9 @@ void frmQuarvel::offerToSave(const QString& folder) {
     }
     // A bare name lands beside the table; a name with a folder goes where it says.
     const QString path = OutputPath(folder, ResultFileName);
-    if (const std::optional<QString> family =
-            TableFamilyRefusal(QString::fromStdString(results_.TablePath), path)) {
-        platform_.dialogs.message(this, *family, QStringLiteral("Error!"), MessageButtons::Ok,
+    if (const std::optional<QString> refusal = SaveResultsFile(results_, path)) {
+        platform_.dialogs.message(this, *refusal, QStringLiteral("Error!"), MessageButtons::Ok,
                                   MessageIcon::Critical);
-        return;
-    }
-    QString error;
-    if (!WriteResultsFile(results_, path, error)) {
-        platform_.dialogs.message(this, CannotWriteMessage(path, error), QStringLiteral("Error!"),
-                                  MessageButtons::Ok, MessageIcon::Critical);
         return;
     }
     setStatusText(QStringLiteral(" ") + ResultFileName + QStringLiteral(" has been written to ") +
