@@ -3,6 +3,9 @@
 #include "Analysis.h"
 #include "JoinFile.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
 namespace quarvel {
 
 const char* const kMainUsage =
@@ -42,102 +45,118 @@ const char* const kAnalyseUsage =
     "Exit status: 0 when every table succeeded, 1 when any table was refused or failed (the\n"
     "others still run), 2 for wrong usage.\n";
 
-std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, QString& error) {
-    AnalyseOptions options;
-    options.resultsFile = kResultsFileName;
-    options.joinFile = kJoinFileName;
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString argument = arguments[i];
-        std::optional<QString> inlineValue;
-        if (argument.startsWith(QLatin1String("--")) && argument.contains(QLatin1Char('='))) {
-            const qsizetype equals = argument.indexOf(QLatin1Char('='));
-            inlineValue = argument.mid(equals + 1);
-            argument = argument.left(equals);
+namespace {
+
+// The option an argument names: "--" and a long name, or "-" and a letter; nullptr for none.
+const QCommandLineOption* optionNamed(const QList<QCommandLineOption>& options,
+                                      const QString& name) {
+    for (const QCommandLineOption& option : options) {
+        for (const QString& optionName : option.names()) {
+            const QLatin1String dashes(optionName.size() == 1 ? "-" : "--");
+            if (name.size() == dashes.size() + optionName.size() && name.startsWith(dashes) &&
+                name.endsWith(optionName)) {
+                return &option;
+            }
         }
-        const auto value = [&](QString& into) {
-            if (inlineValue) {
-                into = *inlineValue;
-            } else if (i + 1 < arguments.size()) {
-                into = arguments[++i];
-            } else {
-                error = QStringLiteral("%1 needs a value").arg(argument);
-                return false;
+    }
+    return nullptr;
+}
+
+// The first wrong argument, in the words this command has always used; nothing when every
+// argument is right. QCommandLineParser cannot say this itself: it keeps unknown names without
+// their dashes or their place, reads "--" as the end of the options, "-field" as five one-letter
+// options and "--h" as -h, and refuses a value after --help, which has always been ignored. An
+// option with a value takes the next argument whatever it is, as QCommandLineParser does.
+std::optional<QString> firstWrongArgument(const QStringList& arguments,
+                                          const QList<QCommandLineOption>& options) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            continue; // a table
+        }
+        const qsizetype equals =
+            argument.startsWith(QLatin1String("--")) ? argument.indexOf(QLatin1Char('=')) : -1;
+        const QString name = argument.left(equals); // the whole argument without an '='
+        const QCommandLineOption* option = optionNamed(options, name);
+        if (option == nullptr) {
+            return QStringLiteral("unknown option %1").arg(name);
+        }
+        if (option->valueName().isEmpty()) {
+            if (equals >= 0 && !option->names().contains(QLatin1String("help"))) {
+                return QStringLiteral("%1 takes no value").arg(name);
             }
-            if (into.isEmpty()) {
-                error = QStringLiteral("%1 needs a value that is not empty").arg(argument);
-                return false;
-            }
-            return true;
-        };
-        const auto flag = [&] {
-            if (inlineValue) {
-                error = QStringLiteral("%1 takes no value").arg(argument);
-                return false;
-            }
-            return true;
-        };
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            options.help = true;
-        } else if (argument == QLatin1String("--field")) {
-            if (!value(options.field)) {
-                return std::nullopt;
-            }
-        } else if (argument == QLatin1String("--results")) {
-            if (!flag()) {
-                return std::nullopt;
-            }
-            options.results = true;
-        } else if (argument == QLatin1String("--results-file")) {
-            if (!value(options.resultsFile)) {
-                return std::nullopt;
-            }
-            options.results = true;
-        } else if (argument == QLatin1String("--join")) {
-            if (!value(options.joinKey)) {
-                return std::nullopt;
-            }
-        } else if (argument == QLatin1String("--join-file")) {
-            if (!value(options.joinFile)) {
-                return std::nullopt;
-            }
-            options.joinFileGiven = true;
-        } else if (argument == QLatin1String("--picture")) {
-            if (!value(options.picture)) {
-                return std::nullopt;
-            }
-        } else if (argument == QLatin1String("--view")) {
-            QString view;
-            if (!value(view)) {
-                return std::nullopt;
-            }
-            if (view == QLatin1String("basic")) {
-                options.view = ChartView::Basic;
-            } else if (view == QLatin1String("detailed")) {
-                options.view = ChartView::Detailed;
-            } else {
-                error = QStringLiteral("--view is basic or detailed, not \"%1\"").arg(view);
-                return std::nullopt;
-            }
-            options.viewGiven = true;
-        } else if (argument == QLatin1String("--out-dir")) {
-            if (!value(options.outDir)) {
-                return std::nullopt;
-            }
-        } else if (argument == QLatin1String("--json")) {
-            if (!flag()) {
-                return std::nullopt;
-            }
-            options.json = true;
-        } else if (argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-")) {
-            error = QStringLiteral("unknown option %1").arg(argument);
-            return std::nullopt;
+            continue;
+        }
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
         } else {
-            options.tables << argument;
+            return QStringLiteral("%1 needs a value").arg(name);
+        }
+        if (value.isEmpty()) {
+            return QStringLiteral("%1 needs a value that is not empty").arg(name);
+        }
+        if (name == QLatin1String("--view") && value != QLatin1String("basic") &&
+            value != QLatin1String("detailed")) {
+            return QStringLiteral("--view is basic or detailed, not \"%1\"").arg(value);
         }
     }
-    if (options.help) {
-        return options;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, QString& error) {
+    // The usage texts above are the help; QCommandLineParser only reads the arguments.
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption field(QStringLiteral("field"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption results(QStringLiteral("results"));
+    const QCommandLineOption resultsFile(QStringLiteral("results-file"), QString(),
+                                         QStringLiteral("FILE"));
+    const QCommandLineOption join(QStringLiteral("join"), QString(), QStringLiteral("KEY"));
+    const QCommandLineOption joinFile(QStringLiteral("join-file"), QString(),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption picture(QStringLiteral("picture"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption view(QStringLiteral("view"), QString(),
+                                  QStringLiteral("basic|detailed"));
+    const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QList<QCommandLineOption> all{help,     field,   results, resultsFile, join,
+                                        joinFile, picture, view,    outDir,      json};
+    if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
+        error = *wrong;
+        return std::nullopt;
     }
+    QCommandLineParser parser;
+    parser.addOptions(all);
+    const bool parsed = parser.parse(QStringList{QStringLiteral("quarvel")} + arguments);
+
+    AnalyseOptions options;
+    options.help = parser.isSet(help);
+    if (options.help) {
+        return options; // "--help=x" too, which QCommandLineParser alone would refuse
+    }
+    if (!parsed) { // not expected: every wrong argument was named above
+        error = parser.errorText();
+        return std::nullopt;
+    }
+    // Given more than once, the last one counts.
+    options.tables = parser.positionalArguments();
+    options.field = parser.value(field);
+    options.results = parser.isSet(results) || parser.isSet(resultsFile);
+    options.resultsFile = parser.isSet(resultsFile) ? parser.value(resultsFile) : kResultsFileName;
+    options.joinKey = parser.value(join);
+    options.joinFileGiven = parser.isSet(joinFile);
+    options.joinFile = options.joinFileGiven ? parser.value(joinFile) : kJoinFileName;
+    options.picture = parser.value(picture);
+    options.viewGiven = parser.isSet(view);
+    options.view =
+        parser.value(view) == QLatin1String("detailed") ? ChartView::Detailed : ChartView::Basic;
+    options.outDir = parser.value(outDir);
+    options.json = parser.isSet(json);
+
     if (options.tables.isEmpty()) {
         error = QStringLiteral("name at least one table");
     } else if (options.joinFileGiven && options.joinKey.isEmpty()) {
