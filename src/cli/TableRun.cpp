@@ -27,9 +27,16 @@ QString PlainText(QString text) {
 
 bool TableRun::run() {
     QString problem;
-    const std::unique_ptr<DbfTable> table = DbfTable::open(plan_.table, problem);
+    bool readStopped = false;
+    // Ctrl+C stops a long read too, between the pieces it reads.
+    const std::unique_ptr<DbfTable> table =
+        DbfTable::open(plan_.table, problem, [&readStopped](double) {
+            readStopped = Interrupted();
+            return !readStopped;
+        });
     if (!table) {
-        return refuse(QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));
+        return refuse(readStopped ? kStopped
+                                  : QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));
     }
     int field = -1;
     if (!options_.field.isEmpty()) {
