@@ -38,6 +38,11 @@ bool TableRun::run() {
         return refuse(readStopped ? kStopped
                                   : QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));
     }
+    // A code-page file that was ignored (a pipe, a device, a folder) is said; the table runs.
+    if (const QString note = table->codePageNote(); !note.isEmpty()) {
+        std::fprintf(err_, "quarvel: %s: warning: %s\n", plan_.table.toLocal8Bit().constData(),
+                     note.toLocal8Bit().constData());
+    }
     int field = -1;
     if (!options_.field.isEmpty()) {
         field = FieldIndex(*table, options_.field);
