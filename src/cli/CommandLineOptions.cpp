@@ -53,8 +53,7 @@ const QCommandLineOption* optionNamed(const QList<QCommandLineOption>& options,
     for (const QCommandLineOption& option : options) {
         for (const QString& optionName : option.names()) {
             const QLatin1String dashes(optionName.size() == 1 ? "-" : "--");
-            if (name.size() == dashes.size() + optionName.size() && name.startsWith(dashes) &&
-                name.endsWith(optionName)) {
+            if (name == dashes + optionName) {
                 return &option;
             }
         }
