@@ -134,16 +134,9 @@ void frmQuarvel::offerToSave(const QString& folder) {
     }
     // A bare name lands beside the table; a name with a folder goes where it says.
     const QString path = OutputPath(folder, ResultFileName);
-    if (const std::optional<QString> family =
-            TableFamilyRefusal(QString::fromStdString(results_->TablePath), path)) {
-        platform_.dialogs.message(this, *family, QStringLiteral("Error!"), MessageButtons::Ok,
+    if (const std::optional<QString> refusal = SaveResultsFile(*results_, path)) {
+        platform_.dialogs.message(this, *refusal, QStringLiteral("Error!"), MessageButtons::Ok,
                                   MessageIcon::Critical);
-        return;
-    }
-    QString error;
-    if (!WriteResultsFile(*results_, path, error)) {
-        platform_.dialogs.message(this, CannotWriteMessage(path, error), QStringLiteral("Error!"),
-                                  MessageButtons::Ok, MessageIcon::Critical);
         return;
     }
     setStatusText(QStringLiteral(" ") + ResultFileName + QStringLiteral(" has been written to ") +

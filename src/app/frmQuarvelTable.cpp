@@ -138,10 +138,9 @@ void frmQuarvel::showTable(std::unique_ptr<DbfTable> table, const QString& probl
         TableName.clear();
         ConnectAttempt = 2;
         // The reader's own reason ("The record length it states is zero.") is the detail.
-        platform_.dialogs.messageWithDetail(
-            this, QStringLiteral("A connection could not be made to the database record source."),
-            QStringLiteral("Data Connection Error"), MessageButtons::Ok, MessageIcon::Critical,
-            problem);
+        platform_.dialogs.messageWithDetail(this, OpenFailureMessage(),
+                                            QStringLiteral("Data Connection Error"),
+                                            MessageButtons::Ok, MessageIcon::Critical, problem);
         keepShownTable();
     }
     setStatusText(QStringLiteral("Ready..."));

@@ -18,8 +18,6 @@
 namespace quarvel {
 namespace {
 
-const QString kUnsortedFile = QStringLiteral("Unsorted.tmp");
-const QString kSortedFile = QStringLiteral("Sorted.tmp");
 const QString kTryAnotherField = QStringLiteral("Choose a numeric field and try again.");
 const QString kTryAnotherTable = QStringLiteral("Choose another table and try again.");
 
@@ -83,8 +81,8 @@ private:
 // value formatted once: the pairs file holds exactly the texts the intermediate files hold.
 bool writeValueFiles(const QDir& folder, const std::vector<double>& unsorted,
                      const std::vector<double>& sorted, Progress* progress, QString& message) {
-    const QString unsortedPath = folder.filePath(kUnsortedFile);
-    const QString sortedPath = folder.filePath(kSortedFile);
+    const QString unsortedPath = folder.filePath(kUnsortedFileName);
+    const QString sortedPath = folder.filePath(kSortedFileName);
     const QString pairsPath = folder.filePath(kPairsFileName);
     QFile::remove(unsortedPath);
     QFile::remove(sortedPath);
@@ -244,7 +242,7 @@ AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& fol
 
     // A table named like one of the files the analysis writes would be written over.
     const QString tableFile = QFileInfo(table.path()).absoluteFilePath();
-    for (const QString& name : {kUnsortedFile, kSortedFile, kPairsFileName}) {
+    for (const QString& name : {kUnsortedFileName, kSortedFileName, kPairsFileName}) {
         if (QFileInfo(QDir(folder).filePath(name)).absoluteFilePath() == tableFile) {
             return refusal(QStringLiteral("The table is named \"%1\", a file the analysis "
                                           "writes, so it would be written over.\r\nRename the "
@@ -286,8 +284,8 @@ AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& fol
         written = writeValueFiles(dir, read.values, sorted, progress, message);
     } catch (const std::bad_alloc&) {
         // The pairs file's temporary goes with its writer; the plain ones are removed here.
-        QFile::remove(dir.filePath(kUnsortedFile));
-        QFile::remove(dir.filePath(kSortedFile));
+        QFile::remove(dir.filePath(kUnsortedFileName));
+        QFile::remove(dir.filePath(kSortedFileName));
         message = NotEnoughMemoryMessage();
     }
     if (!written) {
@@ -356,6 +354,22 @@ QString OutputPath(const QString& folder, const QString& name) {
 
 bool WriteResultsFile(const AnalysisResults& results, const QString& path, QString& error) {
     return SaveWholeFile(path, ResultsFileText(results), error);
+}
+
+QString OpenFailureMessage() {
+    return QStringLiteral("A connection could not be made to the database record source.");
+}
+
+std::optional<QString> SaveResultsFile(const AnalysisResults& results, const QString& path) {
+    if (std::optional<QString> family =
+            TableFamilyRefusal(QString::fromStdString(results.TablePath), path)) {
+        return family;
+    }
+    QString error;
+    if (!WriteResultsFile(results, path, error)) {
+        return CannotWriteMessage(path, error);
+    }
+    return std::nullopt;
 }
 
 } // namespace quarvel

@@ -78,4 +78,18 @@ std::optional<QString> TableFamilyRefusal(const QString& tablePath, const QStrin
 /** Writes the results file (header and the three numbers); false with the reason. */
 bool WriteResultsFile(const AnalysisResults& results, const QString& path, QString& error);
 
+/** The intermediate files an analysis writes beside the pairs file and removes again. */
+inline const QString kUnsortedFileName = QStringLiteral("Unsorted.tmp");
+inline const QString kSortedFileName = QStringLiteral("Sorted.tmp");
+
+/** What is said when a table cannot be opened; the reader's reason goes with it as detail. */
+QString OpenFailureMessage();
+
+/**
+ * Writes the results file at path unless the name is the analysed table or a file of its
+ * family (TableFamilyRefusal). Nothing when it was written, else the message for a box titled
+ * "Error!": the refusal, or why the file could not be written; an earlier file stays then.
+ */
+std::optional<QString> SaveResultsFile(const AnalysisResults& results, const QString& path);
+
 } // namespace quarvel

@@ -68,11 +68,9 @@ public:
 
     /** The code page the texts are decoded from, as a QStringDecoder name. */
     QString codePage() const { return codePage_; }
+    QString codePageNote() const { return codePageNote_; }
     /** Encodes a text into the table's code page, for files that must match it byte for byte. */
     QByteArray encode(const QString& text) const;
-
-    /** Why the texts may be decoded from the fallback code page, or empty. */
-    QString codePageNote() const { return codePageNote_; }
 
     /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }

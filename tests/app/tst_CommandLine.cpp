@@ -56,6 +56,20 @@ Finished runProgram(const QStringList& arguments, const QString& folder,
     return finished;
 }
 
+// Whether the process has set its own handler for Ctrl+C (Linux: its caught signals).
+bool catchesInterrupt(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGINT - 1) & 1) != 0;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class tst_CommandLine : public QObject, MainWindowHarness {
@@ -234,6 +248,29 @@ private slots:
             QCOMPARE(files, QStringList({"big.dbf"}));
             QVERIFY(process.exitStatus() == QProcess::CrashExit || process.exitCode() == 130);
         }
+    }
+
+    void ctrlCStopsTheReading() {
+        if (!QFile::exists(QStringLiteral("/proc/self/status"))) {
+            QSKIP("needs /proc to see when the program catches Ctrl+C");
+        }
+        // 512 MiB of nothing: read whole it is refused as no table, so only a read stopped
+        // part-way ends as stopped. The read takes far longer than the signal takes to come.
+        QFile empty(inFolder("big.dbf"));
+        QVERIFY(empty.open(QIODevice::WriteOnly) && empty.resize(qint64(512) << 20));
+        empty.close();
+        QProcess process;
+        process.setWorkingDirectory(folder());
+        process.start(kProgram, {"analyse", "big.dbf"});
+        QVERIFY(process.waitForStarted());
+        const qint64 pid = process.processId();
+        QVERIFY(QTest::qWaitFor([pid] { return catchesInterrupt(pid); }, 20000));
+        ::kill(static_cast<pid_t>(pid), SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
+                 "quarvel: big.dbf: Stopped; the files of this table were left as they were.\n");
+        QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList({"big.dbf"}));
     }
 
     void figuresThatCannotBeWrittenAreAFailure() {

@@ -11,7 +11,7 @@ namespace quarvel {
  * The command line: `quarvel analyse TABLE.dbf [TABLE.dbf ...] [options]` analyses tables
  * without a display and writes exactly the files the windows write for the same table and
  * field. Returns the exit status: 0 when every table succeeded, 1 when any was refused or
- * failed (the others still run), 2 for wrong usage.
+ * failed (the others still run), 2 for wrong usage, 130 after Ctrl+C.
  */
 class CommandLine {
 public:

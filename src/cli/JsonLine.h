@@ -1,0 +1,21 @@
+#pragma once
+
+#include "AnalysisResults.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace quarvel {
+
+/**
+ * The line `--json` prints for a completed table: table (as given), field, records, the
+ * quartiles, the four fences, then the records of each rank ("1" to "4") and of each note
+ * (within, then the possible, then the probable outliers), in that order, with ", " and ": "
+ * between the members, and a newline.
+ */
+QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results);
+
+/** The line `--json` prints for a refused table: {"table": ..., "error": ...} and a newline. */
+QByteArray RefusalJsonLine(const QString& table, const QString& message);
+
+} // namespace quarvel

@@ -1,0 +1,142 @@
+#include "TableRun.h"
+
+#include "Analysis.h"
+#include "ChartFile.h"
+#include "FieldValues.h"
+#include "JoinFile.h"
+#include "JsonLine.h"
+#include "SafeFile.h"
+#include "TerminalProgress.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <memory>
+#include <optional>
+
+namespace quarvel {
+namespace {
+
+const QString kStopped = QStringLiteral("Stopped; the files of this table were left as they were.");
+
+} // namespace
+
+QString PlainText(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+bool TableRun::run() {
+    QString problem;
+    bool readStopped = false;
+    // Ctrl+C stops a long read too, between the pieces it reads.
+    const std::unique_ptr<DbfTable> table =
+        DbfTable::open(plan_.table, problem, [&readStopped](double) {
+            readStopped = Interrupted();
+            return !readStopped;
+        });
+    if (!table) {
+        return refuse(readStopped ? kStopped
+                                  : QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));
+    }
+    // A code-page file that was ignored (a pipe, a device, a folder) is said; the table runs.
+    if (const QString note = table->codePageNote(); !note.isEmpty()) {
+        std::fprintf(err_, "quarvel: %s: warning: %s\n", plan_.table.toLocal8Bit().constData(),
+                     note.toLocal8Bit().constData());
+    }
+    int field = -1;
+    if (!options_.field.isEmpty()) {
+        field = FieldIndex(*table, options_.field);
+        if (field < 0) {
+            return refuse(QStringLiteral("The table has no field named \"%1\".\r\nName one of "
+                                         "its fields with --field.")
+                              .arg(options_.field));
+        }
+    } else {
+        field = PreselectedField(*table);
+        if (field < 0) {
+            return refuse(QStringLiteral("No field of the table starts with a number in its "
+                                         "first record.\r\nName the field to analyze with "
+                                         "--field."));
+        }
+    }
+    int relate = -1;
+    if (!options_.joinKey.isEmpty()) {
+        relate = FieldIndex(*table, options_.joinKey);
+        if (relate < 0) {
+            return refuse(QStringLiteral("The table has no field named \"%1\" to relate the "
+                                         "join file by.\r\nName one of its fields with --join.")
+                              .arg(options_.joinKey));
+        }
+    }
+    // A name that is the table or a file of its family is refused before anything is
+    // written for this table.
+    for (const QString& path : {plan_.results, plan_.join, plan_.picture}) {
+        if (path.isEmpty()) {
+            continue;
+        }
+        if (const std::optional<QString> family = TableFamilyRefusal(table->path(), path)) {
+            return refuse(*family);
+        }
+    }
+    // A folder made here for a table that is then refused is removed again.
+    createdFolder_ = !QFileInfo::exists(plan_.folder);
+    if (!QDir().mkpath(plan_.folder)) {
+        return refuse(CannotWriteMessage(QDir(plan_.folder).filePath(kPairsFileName),
+                                         QStringLiteral("the folder cannot be created")));
+    }
+
+    TerminalProgress progress(err_, plan_.table);
+    AnalysisOutcome outcome = RunAnalysis(*table, field, plan_.folder, &progress);
+    if (!outcome.completed()) {
+        progress.finish();
+        return refuse(outcome.status == AnalysisOutcome::Status::Stopped ? kStopped
+                                                                         : outcome.message);
+    }
+    const AnalysisResults& results = outcome.results;
+    if (!plan_.results.isEmpty()) {
+        if (const std::optional<QString> refusal = SaveResultsFile(results, plan_.results)) {
+            progress.finish();
+            return refuse(*refusal);
+        }
+    }
+    if (relate >= 0) {
+        progress.stage(
+            QStringLiteral("Writing Join file (%1).").arg(QFileInfo(plan_.join).fileName()));
+        const JoinOutcome join =
+            WriteJoinFile(*table, relate, field, results, plan_.join, &progress);
+        if (!join.written) {
+            progress.finish();
+            return refuse(join.stopped ? kStopped : join.message);
+        }
+    }
+    if (!plan_.picture.isEmpty()) {
+        UniformSequence heights; // as after the program's start
+        const DisplayList drawing = DrawChart(results, options_.view, heights);
+        QString error;
+        if (!SaveDrawing(drawing, plan_.picture, kChartPictureSize, ChartFont(), error)) {
+            progress.finish();
+            return refuse(QStringLiteral("The picture could not be saved as \"%1\": %2.")
+                              .arg(QFileInfo(plan_.picture).fileName(), error));
+        }
+    }
+    progress.finish();
+    if (options_.json) {
+        std::fputs(ResultsJsonLine(plan_.table, results).constData(), out_);
+        std::fflush(out_);
+    }
+    return true;
+}
+
+bool TableRun::refuse(const QString& message) {
+    if (createdFolder_) {
+        QDir().rmdir(plan_.folder); // only when it is still empty
+    }
+    std::fprintf(err_, "quarvel: %s: %s\n", plan_.table.toLocal8Bit().constData(),
+                 PlainText(message).toLocal8Bit().constData());
+    if (options_.json) {
+        std::fputs(RefusalJsonLine(plan_.table, PlainText(message)).constData(), out_);
+    }
+    return false;
+}
+
+} // namespace quarvel

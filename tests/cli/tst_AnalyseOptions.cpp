@@ -1,0 +1,112 @@
+#include "CommandLineOptions.h"
+
+#include <QTest>
+
+using namespace quarvel;
+
+namespace {
+
+// What was read, on one line, to compare with a hand-written expectation.
+QString summary(const AnalyseOptions& options) {
+    if (options.help) {
+        return QStringLiteral("help");
+    }
+    QStringList parts{QStringLiteral("tables ") + options.tables.join(QLatin1Char(' '))};
+    if (!options.field.isEmpty()) {
+        parts << QStringLiteral("field ") + options.field;
+    }
+    if (options.results) {
+        parts << QStringLiteral("results ") + options.resultsFile;
+    }
+    if (!options.joinKey.isEmpty()) {
+        parts << QStringLiteral("join %1 %2").arg(options.joinKey, options.joinFile);
+    }
+    if (!options.picture.isEmpty()) {
+        parts << QStringLiteral("picture %1 %2")
+                     .arg(options.picture, options.view == ChartView::Detailed
+                                               ? QStringLiteral("detailed")
+                                               : QStringLiteral("basic"));
+    }
+    if (!options.outDir.isEmpty()) {
+        parts << QStringLiteral("out ") + options.outDir;
+    }
+    if (options.json) {
+        parts << QStringLiteral("json");
+    }
+    return parts.join(QStringLiteral(" | "));
+}
+
+} // namespace
+
+class tst_AnalyseOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsTheArguments_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("read");
+        // Both forms of a value, the last of a repeated option, "-" as a table.
+        QTest::newRow("value forms") << QStringList{"a.dbf", "-", "--field=POP", "--out-dir", "o"}
+                                     << "tables a.dbf - | field POP | out o";
+        QTest::newRow("last one counts")
+            << QStringList{"a.dbf", "--field", "X", "--field=Y"} << "tables a.dbf | field Y";
+        QTest::newRow("everything")
+            << QStringList{"a.dbf",           "--results-file=m.csv",
+                           "--join",          "K",
+                           "--join-file",     "j.txt",
+                           "--picture",       "c.svg",
+                           "--view=detailed", "--json"}
+            << "tables a.dbf | results m.csv | join K j.txt | picture c.svg detailed | json";
+        QTest::newRow("default names")
+            << QStringList{"--results", "a.dbf", "--join=K", "--picture=c.pdf"}
+            << "tables a.dbf | results Median.csv | join K Join.txt | picture c.pdf basic";
+        // A value is the next argument, whatever it looks like.
+        QTest::newRow("option-like values")
+            << QStringList{"a.dbf", "--field", "--json", "--out-dir", "--"}
+            << "tables a.dbf | field --json | out --";
+        QTest::newRow("help, a value after it ignored")
+            << QStringList{"--help=x", "--field", "F"} << "help";
+        QTest::newRow("help without tables") << QStringList{"-h"} << "help";
+
+        // Wrong usage: the first wrong argument, in the command's own words.
+        QTest::newRow("unknown") << QStringList{"a.dbf", "--frob=1"}
+                                 << "wrong: unknown option --frob";
+        QTest::newRow("double dash") << QStringList{"--", "a.dbf"} << "wrong: unknown option --";
+        QTest::newRow("one-dash word")
+            << QStringList{"-field", "F", "a.dbf"} << "wrong: unknown option -field";
+        QTest::newRow("letters after -h") << QStringList{"-hx"} << "wrong: unknown option -hx";
+        QTest::newRow("a letter after --") << QStringList{"--h"} << "wrong: unknown option --h";
+        QTest::newRow("missing value")
+            << QStringList{"a.dbf", "--field"} << "wrong: --field needs a value";
+        QTest::newRow("empty value") << QStringList{"a.dbf", "--out-dir", ""}
+                                     << "wrong: --out-dir needs a value that is not empty";
+        QTest::newRow("empty after =")
+            << QStringList{"a.dbf", "--field="} << "wrong: --field needs a value that is not empty";
+        QTest::newRow("flag with a value")
+            << QStringList{"a.dbf", "--json=yes"} << "wrong: --json takes no value";
+        QTest::newRow("view of no kind") << QStringList{"a.dbf", "--view=round", "--frob"}
+                                         << "wrong: --view is basic or detailed, not \"round\"";
+        QTest::newRow("first wrong one")
+            << QStringList{"--frob", "--view=round"} << "wrong: unknown option --frob";
+        QTest::newRow("no table") << QStringList{"--field", "--json"}
+                                  << "wrong: name at least one table";
+        QTest::newRow("join file alone") << QStringList{"a.dbf", "--join-file", "j.txt"}
+                                         << "wrong: --join-file needs --join KEY";
+        QTest::newRow("view alone")
+            << QStringList{"a.dbf", "--view", "basic"} << "wrong: --view needs --picture FILE";
+        QTest::newRow("picture of no kind")
+            << QStringList{"a.dbf", "--picture", "c.gif"}
+            << "wrong: --picture needs a name ending in .png, .svg or .pdf";
+    }
+
+    void readsTheArguments() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, read);
+        QString error;
+        const std::optional<AnalyseOptions> options = ParseAnalyseOptions(arguments, error);
+        QCOMPARE(options ? summary(*options) : QStringLiteral("wrong: ") + error, read);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_AnalyseOptions)
+#include "tst_AnalyseOptions.moc"
