@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DbfLayout.h"
+#include "TableBytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -36,8 +37,9 @@ class DbfTable {
 public:
     /**
      * Opens the table at exactly this path; nullptr with a sentence in error on failure.
-     * onFraction, when given, hears how much of the file has been read, and stops the
-     * reading by returning false.
+     * onFraction, when given, hears how much of the opening is done (the reading, then the
+     * scans over every record), a fraction that only grows, at least every 64 MiB or 262,144
+     * records; it stops the opening by returning false.
      */
     static std::unique_ptr<DbfTable> open(const QString& path, QString& error,
                                           const std::function<bool(double)>& onFraction = {});
@@ -85,7 +87,7 @@ private:
     QString decode(const std::string& bytes) const;
 
     QString path_;
-    QByteArray data_;
+    TableBytes data_;
     DbfLayout layout_;
     std::vector<std::uint32_t> shown_; ///< physical record numbers; empty when none is deleted
     int recordCount_ = 0;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -184,6 +185,88 @@ TEST_F(DbfTableTest, EmptyCpgLeavesTheLanguageDriver) {
     auto table = openOk(path("t.dbf"));
     ASSERT_TRUE(table);
     EXPECT_EQ(text(table->codePage()), "windows-1252");
+}
+
+// ---------------------------------------------------------------------------------------
+// Progress and stopping: the opening's fraction only grows and ends at 1, and every report
+// can stop it, in the reading and in the scans over every record.
+
+// A hand-made table of one-byte character cells, no code page named, so that every step runs.
+QByteArray shortRecordsTable(int records) {
+    QByteArray bytes(32, '\0');
+    bytes[0] = 0x03;
+    for (int i = 0; i < 4; ++i) {
+        bytes[4 + i] = static_cast<char>((records >> (8 * i)) & 0xFF);
+    }
+    bytes[8] = 65;
+    bytes[10] = 2;
+    QByteArray field(32, '\0');
+    field[0] = 'N';
+    field[11] = 'C';
+    field[16] = 1;
+    bytes += field + "\x0d";
+    for (int r = 0; r < records; ++r) {
+        bytes += r % 7 == 3 ? "*b" : " a";
+    }
+    return bytes + "\x1a";
+}
+
+TEST_F(DbfTableTest, TheFractionOnlyGrowsAndEveryReportCanStop) {
+    writeBytes(path("many.dbf"), shortRecordsTable(600000));
+    std::vector<double> fractions;
+    QString error;
+    auto table = DbfTable::open(path("many.dbf"), error, [&](double done) {
+        fractions.push_back(done);
+        return true;
+    });
+    ASSERT_TRUE(table) << text(error);
+    EXPECT_EQ(table->recordCount(), 600000 - 85714);
+    EXPECT_EQ(text(table->codePage()), "UTF-8");
+    // Twice in the flag scan, at its end, after the UTF-8 check and at the end, at least.
+    ASSERT_GE(fractions.size(), 5U);
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+    EXPECT_GT(fractions.front(), 0.0);
+    EXPECT_LT(fractions[fractions.size() - 3], 1.0);
+    EXPECT_EQ(fractions.back(), 1.0);
+
+    for (std::size_t stopAt = 1; stopAt <= fractions.size(); ++stopAt) {
+        std::size_t reports = 0;
+        auto stopped =
+            DbfTable::open(path("many.dbf"), error, [&](double) { return ++reports < stopAt; });
+        EXPECT_FALSE(stopped) << "stopped at report " << stopAt;
+        EXPECT_EQ(reports, stopAt);
+        EXPECT_EQ(text(error), "The reading was stopped.");
+    }
+}
+
+// Another program cuts the file short, or writes it anew, while the table is open: every
+// cell still reads, as its text or as empty (on Linux the file is mapped, and its missing
+// pages would otherwise end the program).
+TEST_F(DbfTableTest, AFileCutShortWhileOpenStillReads) {
+    std::vector<std::string> names;
+    for (int r = 0; r < 3000; ++r) {
+        names.push_back("place " + std::to_string(r));
+    }
+    writeTable(path("t.dbf"), textTable("NAME", names));
+    const QByteArray whole = readBytes(path("t.dbf"));
+    auto table = openOk(path("t.dbf"));
+    ASSERT_TRUE(table);
+    for (const qint64 length : {qint64(5000), qint64(0), whole.size()}) {
+        if (length == whole.size()) {
+            writeBytes(path("t.dbf"), whole);
+        } else {
+            ASSERT_TRUE(QFile(path("t.dbf")).resize(length));
+        }
+        if (length == 5000) {
+            EXPECT_EQ(text(table->cellText(0, 0)), "place 0") << "its page was not cut";
+        }
+        for (int r = 0; r < table->recordCount(); ++r) {
+            const QString cell = table->cellText(r, 0);
+            ASSERT_TRUE(cell.isEmpty() || text(cell) == names[static_cast<std::size_t>(r)])
+                << "record " << r << " after the file became " << length << " bytes";
+        }
+    }
+    EXPECT_EQ(table->recordCount(), 3000);
 }
 
 // ---------------------------------------------------------------------------------------
