@@ -15,23 +15,34 @@
 namespace quarvel {
 namespace {
 
-// The .cpg beside a table, found without regard to the letter case of its name.
-QString findCpg(const QFileInfo& table) {
+// The .cpg beside a table, found without regard to the letter case of its name. Only a
+// regular file is read: a pipe of that name would never answer. One of that name that is
+// something else (a pipe, a device, a folder) is passed over, and said to be.
+struct CpgFile {
+    QString path;         ///< the regular file found, or empty
+    bool ignored = false; ///< none found, but one of that name that is not a regular file
+};
+
+CpgFile findCpg(const QFileInfo& table) {
     const QDir folder = table.absoluteDir();
     const QString wanted = table.completeBaseName() + QStringLiteral(".cpg");
-    // Only a regular file is read: a pipe of that name would never answer.
     const QString exact = folder.filePath(wanted);
     if (QFileInfo(exact).isFile()) {
-        return exact;
+        return {exact, false};
     }
-    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden);
+    CpgFile found;
+    const QStringList entries =
+        folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0 &&
-            QFileInfo(folder.filePath(entry)).isFile()) {
-            return folder.filePath(entry);
+        if (entry.compare(wanted, Qt::CaseInsensitive) != 0) {
+            continue;
         }
+        if (QFileInfo(folder.filePath(entry)).isFile()) {
+            return {folder.filePath(entry), false};
+        }
+        found.ignored = true;
     }
-    return {};
+    return found;
 }
 
 // The code page a .cpg names by its first line; empty when it names none (or is empty).
@@ -204,7 +215,11 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error,
 
     // The code page named by the .cpg, else by the language driver byte; when neither names
     // one, every byte is checked for UTF-8 after the reading, and the progress plans for it.
-    QString codePage = readCpg(findCpg(info));
+    const CpgFile cpg = findCpg(info);
+    if (cpg.ignored) {
+        table->codePageNote_ = QStringLiteral("Code page file ignored: not a regular file");
+    }
+    QString codePage = readCpg(cpg.path);
     char head[32] = {};
     const bool haveHead = file.read(head, sizeof head) == qint64(sizeof head);
     if (codePage.isEmpty() && haveHead) {

@@ -70,6 +70,7 @@ public:
 
     /** The code page the texts are decoded from, as a QStringDecoder name. */
     QString codePage() const { return codePage_; }
+    QString codePageNote() const { return codePageNote_; }
     /** Encodes a text into the table's code page, for files that must match it byte for byte. */
     QByteArray encode(const QString& text) const;
 
@@ -93,6 +94,7 @@ private:
     int recordCount_ = 0;
     int deletedCount_ = 0;
     QString codePage_;
+    QString codePageNote_;
     // The grid reads cells on the windows' thread while long work reads them on another;
     // the decoder keeps state between calls, so one caller uses it at a time.
     mutable std::mutex decoding_;

@@ -187,6 +187,49 @@ TEST_F(DbfTableTest, EmptyCpgLeavesTheLanguageDriver) {
     EXPECT_EQ(text(table->codePage()), "windows-1252");
 }
 
+// A .cpg that is not a regular file is never opened (a pipe would never answer): the table
+// opens in the code page it would have without one, and says why.
+struct CpgEntryCase {
+    const char* name;
+    const char* entry; // beside T.dbf
+    char kind;         // 'd' folder, 'p' pipe, 'f' regular file naming 852, '-' nothing
+    const char* codePage;
+    const char* text; // UTF-8
+    const char* note;
+};
+
+class CpgEntries : public DbfTableTest, public ::testing::WithParamInterface<CpgEntryCase> {};
+
+TEST_P(CpgEntries, IgnoredWithANoteUnlessRegular) {
+    const CpgEntryCase& c = GetParam();
+    writeTable(path("T.dbf"), textTable("NAME", {"M\xe9xico"}));
+    const QString entry = path(c.entry);
+    if (c.kind == 'd') {
+        ASSERT_TRUE(QDir().mkdir(entry));
+    } else if (c.kind == 'p') {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(entry).constData(), 0600), 0);
+    } else if (c.kind == 'f') {
+        writeBytes(entry, "852\r\n");
+    }
+    auto table = openOk(path("T.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(text(table->codePage()), c.codePage);
+    EXPECT_EQ(text(table->cellText(0, 0)), c.text);
+    EXPECT_EQ(text(table->codePageNote()), c.note);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, CpgEntries,
+    ::testing::Values(CpgEntryCase{"Folder", "T.cpg", 'd', "windows-1252", "M\xc3\xa9xico",
+                                   "Code page file ignored: not a regular file"},
+                      CpgEntryCase{"Pipe", "T.CPG", 'p', "windows-1252", "M\xc3\xa9xico",
+                                   "Code page file ignored: not a regular file"},
+                      CpgEntryCase{"RegularFile", "t.cpg", 'f', "IBM852", "M\xc3\x9axico", ""},
+                      CpgEntryCase{"None", "", '-', "windows-1252", "M\xc3\xa9xico", ""}),
+    [](const ::testing::TestParamInfo<CpgEntryCase>& param) {
+        return std::string(param.param.name);
+    });
+
 // ---------------------------------------------------------------------------------------
 // Progress and stopping: the opening's fraction only grows and ends at 1, and every report
 // can stop it, in the reading and in the scans over every record.
