@@ -1,6 +1,7 @@
 #include "DbfTable.h"
 
 #include "CodePage.h"
+#include "OpenProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,96 +62,9 @@ bool isAscii(const std::string& bytes) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-constexpr char kDeletedFlag = '*';
-constexpr char kEndOfFile = 0x1A;
-
 // How often the work asks whether to go on: each piece takes well under 50 ms here.
 constexpr std::size_t kReadPiece = std::size_t(1) << 26;
 constexpr std::size_t kUtf8Piece = std::size_t(1) << 25;
-constexpr std::size_t kRecordsPerCheck = std::size_t(1) << 18;
-
-/**
- * One fraction for the whole opening, which only grows: the reading, then the scan of the
- * deletion flags, then (when nothing names the code page) the UTF-8 check of every byte.
- * Each step's share is its expected time, counted in bytes read: the flag of one record
- * costs about as much as reading kFlagCost bytes, checking a byte about kUtf8Cost of one.
- */
-class OpenProgress {
-public:
-    enum Step { Read, Flags, Utf8, Steps };
-
-    explicit OpenProgress(const std::function<bool(double)>& report) : report_(report) {}
-
-    void plan(double bytesRead, double records, double bytesChecked) {
-        constexpr double kFlagCost = 40.0;
-        constexpr double kUtf8Cost = 0.5;
-        const double shares[Steps] = {bytesRead, records * kFlagCost, bytesChecked * kUtf8Cost};
-        double total = 0;
-        for (int s = 0; s < Steps; ++s) {
-            start_[s] = total;
-            total += shares[s];
-        }
-        for (int s = 0; s < Steps; ++s) {
-            start_[s] = total > 0 ? start_[s] / total : 1.0;
-            share_[s] = total > 0 ? shares[s] / total : 0.0;
-        }
-    }
-
-    /** Tells how much of a step is done; false when the opening is to stop. */
-    bool at(Step step, double done) {
-        if (!report_) {
-            return true;
-        }
-        const double fraction = start_[step] + share_[step] * std::clamp(done, 0.0, 1.0);
-        reported_ = std::clamp(fraction, reported_, 1.0);
-        return report_(reported_);
-    }
-
-private:
-    const std::function<bool(double)>& report_;
-    double start_[Steps] = {};
-    double share_[Steps] = {};
-    double reported_ = 0;
-};
-
-// The records the file holds up to an end-of-file mark where a record should start, and those
-// of them not marked deleted, in one pass over the flags.
-struct RecordFlags {
-    std::size_t stored = 0;
-    std::size_t deleted = 0;
-    std::vector<std::uint32_t> shown; ///< physical numbers; left empty when none is deleted
-};
-
-bool scanFlags(const char* records, std::size_t count, std::size_t recordLength,
-               OpenProgress& progress, RecordFlags& flags) {
-    flags.stored = count;
-    for (std::size_t r = 0; r < count; ++r) {
-        const char flag = records[r * recordLength];
-        if (flag == kEndOfFile) {
-            flags.stored = r;
-            break;
-        }
-        if (flag == kDeletedFlag) {
-            if (flags.deleted++ == 0) {
-                flags.shown.reserve(count - 1);
-                for (std::size_t before = 0; before < r; ++before) {
-                    flags.shown.push_back(static_cast<std::uint32_t>(before));
-                }
-            }
-        } else if (flags.deleted > 0) {
-            flags.shown.push_back(static_cast<std::uint32_t>(r));
-        }
-        if ((r + 1) % kRecordsPerCheck == 0 &&
-            !progress.at(OpenProgress::Flags,
-                         static_cast<double>(r + 1) / static_cast<double>(count))) {
-            return false;
-        }
-    }
-    if (flags.shown.capacity() - flags.shown.size() > flags.shown.size() / 8) {
-        flags.shown.shrink_to_fit(); // many were deleted
-    }
-    return progress.at(OpenProgress::Flags, 1.0);
-}
 
 } // namespace
 
@@ -188,7 +102,8 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error,
     }
     std::unique_ptr<DbfTable> table(new DbfTable);
     table->path_ = path;
-    const auto stopped = [&error]() -> std::unique_ptr<DbfTable> {
+    const auto stopped = [&error, &table]() -> std::unique_ptr<DbfTable> {
+        table->data_.releaseAside();
         error = QStringLiteral("The reading was stopped.");
         return nullptr;
     };
@@ -229,9 +144,8 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error,
     const auto recordLength = static_cast<unsigned char>(head[10]) |
                               (static_cast<unsigned>(static_cast<unsigned char>(head[11])) << 8);
     OpenProgress progress(onFraction);
-    progress.plan(mapped ? 0.0 : static_cast<double>(fileSize),
-                  static_cast<double>(fileSize) / std::max(1U, recordLength),
-                  codePage.isEmpty() ? static_cast<double>(fileSize) : 0.0);
+    progress.plan(mapped, static_cast<double>(fileSize),
+                  static_cast<double>(fileSize) / std::max(1U, recordLength), codePage.isEmpty());
 
     // Read in large pieces, so that a long read can tell how far it is and be stopped.
     std::size_t got = mapped ? size : 0;
@@ -271,11 +185,13 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString& path, QString& error,
     // Records marked deleted are not shown; an end-of-file mark where a record should
     // start ends the records.
     RecordFlags flags;
-    if (!scanFlags(table->data_.data() + table->layout_.headerLength,
-                   table->layout_.readableRecords,
-                   static_cast<std::size_t>(table->layout_.recordLength), progress, flags)) {
+    if (!scanRecordFlags(
+            table->data_.data() + table->layout_.headerLength, table->layout_.readableRecords,
+            static_cast<std::size_t>(table->layout_.recordLength), flags,
+            [&progress](double done) { return progress.at(OpenProgress::Flags, done); })) {
         return stopped();
     }
+    table->firstDeleted_ = static_cast<int>(flags.firstDeleted);
     table->shown_ = std::move(flags.shown);
     table->deletedCount_ = static_cast<int>(flags.deleted);
     table->recordCount_ = static_cast<int>(flags.stored - flags.deleted);
@@ -329,8 +245,9 @@ const char* DbfTable::field(int record, int fieldIndex) const {
     if (record < 0 || record >= recordCount_ || fieldIndex < 0 || fieldIndex >= fieldCount()) {
         return nullptr;
     }
-    const std::size_t physical = shown_.empty() ? static_cast<std::size_t>(record)
-                                                : shown_[static_cast<std::size_t>(record)];
+    const std::size_t physical = record < firstDeleted_
+                                     ? static_cast<std::size_t>(record)
+                                     : shown_[static_cast<std::size_t>(record - firstDeleted_)];
     return data_.data() + layout_.headerLength +
            physical * static_cast<std::size_t>(layout_.recordLength) +
            layout_.fields[static_cast<std::size_t>(fieldIndex)].offset;

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #if defined(__linux__)
 #include <signal.h>
@@ -212,6 +214,24 @@ void TableBytes::shrink(std::size_t size) {
 #endif
     size_ = size;
     ASAN_POISON_MEMORY_REGION(data_ + size_, reserved_ - size_);
+}
+
+void TableBytes::releaseAside() {
+#ifdef QUARVEL_TABLE_BYTES_PAGES
+    constexpr std::size_t kWorthAThread = std::size_t(1) << 26;
+    if (!mapped_ && reserved_ >= kWorthAThread) {
+        ASAN_UNPOISON_MEMORY_REGION(data_, reserved_);
+        try {
+            std::thread([pages = data_, reserved = reserved_] {
+                munmap(pages, reserved);
+            }).detach();
+            data_ = nullptr;
+        } catch (const std::system_error&) {
+            // No thread to be had: given back here, below.
+        }
+    }
+#endif
+    release();
 }
 
 void TableBytes::release() {

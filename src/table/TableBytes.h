@@ -18,7 +18,10 @@ public:
     TableBytes& operator=(const TableBytes&) = delete;
     ~TableBytes();
 
-    /** Maps size bytes of the open file fd, read only; false where it cannot. */
+    /**
+     * Maps size bytes of the open file fd, read only; false where it cannot, and while 256
+     * other tables are mapped.
+     */
     bool map(int fd, std::size_t size);
     /** Takes room for size bytes (their content undefined); false when the system has none. */
     bool allocate(std::size_t size);
@@ -29,6 +32,12 @@ public:
     void prepare(std::size_t offset, std::size_t length);
     /** Keeps only the first size bytes (a file that shrank while it was read). */
     void shrink(std::size_t size);
+    /**
+     * Gives the bytes back at once, or memory of its own on a thread of its own: small pages
+     * by the gigabyte take a tenth of a second and more to give back, which a stopped opening
+     * need not wait for.
+     */
+    void releaseAside();
 
     bool mapped() const { return mapped_; }
     char* data() { return data_; }
