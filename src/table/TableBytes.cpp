@@ -219,7 +219,13 @@ void TableBytes::shrink(std::size_t size) {
 void TableBytes::releaseAside() {
 #ifdef QUARVEL_TABLE_BYTES_PAGES
     constexpr std::size_t kWorthAThread = std::size_t(1) << 26;
-    if (!mapped_ && reserved_ >= kWorthAThread) {
+    if (data_ != nullptr && reserved_ >= kWorthAThread) {
+        // No longer guarded before it is unmapped: the handler must never take pages that
+        // the system may since have given to another mapping.
+        if (guardSlot_ >= 0) {
+            unguardRange(guardSlot_);
+            guardSlot_ = -1;
+        }
         ASAN_UNPOISON_MEMORY_REGION(data_, reserved_);
         try {
             std::thread([pages = data_, reserved = reserved_] {
@@ -239,7 +245,7 @@ void TableBytes::release() {
         // Memory given back must be readable for whoever is given it next.
         ASAN_UNPOISON_MEMORY_REGION(data_, reserved_);
 #ifdef QUARVEL_TABLE_BYTES_PAGES
-        if (mapped_) {
+        if (guardSlot_ >= 0) {
             unguardRange(guardSlot_);
         }
         munmap(data_, reserved_);

@@ -33,9 +33,8 @@ public:
     /** Keeps only the first size bytes (a file that shrank while it was read). */
     void shrink(std::size_t size);
     /**
-     * Gives the bytes back at once, or memory of its own on a thread of its own: small pages
-     * by the gigabyte take a tenth of a second and more to give back, which a stopped opening
-     * need not wait for.
+     * Gives the bytes back on a thread of its own when they are many: unmapping gigabytes of
+     * small pages takes a tenth of a second or more, which a stopped opening need not wait for.
      */
     void releaseAside();
 

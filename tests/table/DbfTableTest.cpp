@@ -250,10 +250,12 @@ QByteArray shortRecordsTable(int records) {
     field[11] = 'C';
     field[16] = 1;
     bytes += field + "\x0d";
+    QByteArray body(2 * static_cast<qsizetype>(records), 'a');
+    char* flags = body.data();
     for (int r = 0; r < records; ++r) {
-        bytes += r % 7 == 3 ? "*b" : " a";
+        flags[2 * r] = r % 7 == 3 ? '*' : ' ';
     }
-    return bytes + "\x1a";
+    return bytes + body + "\x1a";
 }
 
 // Each test runs twice: as the system allows (mapped, on Linux), and with every one of the
@@ -307,6 +309,19 @@ TEST_P(BothWays, TheFractionOnlyGrowsAndEveryReportCanStop) {
         EXPECT_EQ(reports, stopAt);
         EXPECT_EQ(text(error), "The reading was stopped.");
     }
+}
+
+// More than 64 MiB are given back on a thread of their own when the opening stops; the same
+// table opens again at once.
+TEST_P(BothWays, ALargeTableStoppedAtItsFirstReportOpensAgain) {
+    writeBytes(path("large.dbf"), shortRecordsTable(34000000));
+    QString error;
+    EXPECT_FALSE(DbfTable::open(path("large.dbf"), error, [](double) { return false; }));
+    EXPECT_EQ(text(error), "The reading was stopped.");
+    auto table = openOk(path("large.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->recordCount(), 34000000 - 4857143);
+    EXPECT_EQ(text(table->cellText(table->recordCount() - 1, 0)), "a");
 }
 
 // Another program cuts the file short, or writes it anew, while the table is open: every
