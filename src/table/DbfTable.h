@@ -40,7 +40,7 @@ public:
     /**
      * Opens the table at exactly this path; nullptr with a sentence in error on failure.
      * onFraction, when given, hears how much of the opening is done (the reading, then the
-     * scans over every record), a fraction that only grows, at least every 64 MiB or 262,144
+     * scans over every record), a fraction that only grows, at least every 32 MiB or 262,144
      * records; it stops the opening by returning false.
      */
     static std::unique_ptr<DbfTable> open(const QString& path, QString& error,
