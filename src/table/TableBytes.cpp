@@ -48,6 +48,7 @@ struct GuardedRange {
     std::atomic<std::uintptr_t> start{0};
     std::atomic<std::uintptr_t> end{0};
 };
+static_assert(std::atomic<std::uintptr_t>::is_always_lock_free, "read inside a signal handler");
 constexpr int kGuardedRanges = 256;
 GuardedRange guardedRanges[kGuardedRanges];
 struct sigaction previousBusAction;
