@@ -1,5 +1,6 @@
-// Opening a table of a million records and showing it in the grid, and reading one field of
-// every record through the same cell texts the analysis uses.
+// Opening a table of a million records and showing it in the grid, opening it alone, stopping
+// an opening part way, and reading one field of every record through the same cell texts the
+// analysis uses.
 // Run: make bench, or QUARVEL_BENCH_TABLE=/path/big.dbf build/release/bench/quarvel_bench_table
 // Without QUARVEL_BENCH_TABLE a 1,000,000-record table is written once to the temp folder.
 #include "BenchMain.h"
@@ -13,7 +14,11 @@
 #include <QFileInfo>
 #include <QTableView>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -69,6 +74,60 @@ void BM_OpenAndShowInGrid(benchmark::State& state) {
         static_cast<double>(afterFirst - before) / 1024.0 / fileMiB;
 }
 
+// The table opened and dropped, nothing shown: the reading and the scans over every record.
+void BM_Open(benchmark::State& state) {
+    const QString path = quarvel::bench::benchTablePath();
+    for (auto _ : state) {
+        QString error;
+        auto table = quarvel::DbfTable::open(path, error);
+        if (!table) {
+            state.SkipWithError(qPrintable(error));
+            return;
+        }
+        benchmark::DoNotOptimize(table->recordCount());
+    }
+    state.counters["file_MiB"] = static_cast<double>(QFileInfo(path).size()) / (1024.0 * 1024.0);
+}
+
+// An opening on another thread, asked to stop after the argument's milliseconds: how long
+// from the request until the opening has returned (its memory given back), at worst over the
+// rounds, and how far the opening had come when asked (its fraction done).
+void BM_StopDuringOpen(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const QString path = quarvel::bench::benchTablePath();
+    double worstMs = 0;
+    double fractionAtWorst = 0;
+    for (auto _ : state) {
+        std::atomic<bool> stop{false};
+        std::atomic<double> fraction{0};
+        Clock::time_point returned;
+        bool opened = false;
+        std::thread opening([&] {
+            QString error;
+            auto table = quarvel::DbfTable::open(path, error, [&](double done) {
+                fraction = done;
+                return !stop.load();
+            });
+            opened = table != nullptr;
+            table.reset();
+            returned = Clock::now();
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(state.range(0)));
+        const double asked = fraction.load();
+        const Clock::time_point requested = Clock::now();
+        stop = true;
+        opening.join();
+        const double ms =
+            opened ? 0.0 : std::chrono::duration<double, std::milli>(returned - requested).count();
+        if (ms >= worstMs) {
+            worstMs = ms;
+            fractionAtWorst = asked;
+        }
+    }
+    state.counters["stop_ms"] = worstMs;
+    state.counters["fraction"] = fractionAtWorst;
+}
+
 void BM_ReadOneFieldOfEveryRecord(benchmark::State& state) {
     QString error;
     auto table = quarvel::DbfTable::open(quarvel::bench::benchTablePath(), error);
@@ -95,6 +154,14 @@ void BM_ReadOneFieldOfEveryRecord(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_OpenAndShowInGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Open)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", [](const std::vector<double>& v) {
+        return *std::min_element(v.begin(), v.end());
+    });
+BENCHMARK(BM_StopDuringOpen)->Unit(benchmark::kMillisecond)->Iterations(3)->DenseRange(0, 1000, 20);
 BENCHMARK(BM_ReadOneFieldOfEveryRecord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {

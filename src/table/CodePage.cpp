@@ -270,4 +270,19 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::size_t utf8PieceEnd(std::string_view bytes, std::size_t wanted) {
+    if (wanted >= bytes.size()) {
+        return bytes.size();
+    }
+    // A character is a lead byte and at most three continuation bytes (10xxxxxx). Cut before
+    // a byte that is no continuation; if four in a row are, the bytes are not UTF-8, and the
+    // piece after the cut, starting with a continuation byte, says so.
+    for (std::size_t cut = wanted; cut + 3 >= wanted && cut > 0; --cut) {
+        if ((static_cast<unsigned char>(bytes[cut]) & 0xC0) != 0x80) {
+            return cut;
+        }
+    }
+    return wanted;
+}
+
 } // namespace quarvel

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,5 +20,12 @@ QString codePageFromLanguageDriver(std::uint8_t driver);
 
 /** True when the bytes are well-formed UTF-8 (plain ASCII is). */
 bool isValidUtf8(std::string_view bytes);
+
+/**
+ * Where to cut bytes into pieces that can be checked for UTF-8 one at a time: at wanted, or
+ * up to three bytes before it so that no character is cut. Well-formed bytes give well-formed
+ * pieces; in others some piece is not well-formed. wanted must be at least 4.
+ */
+std::size_t utf8PieceEnd(std::string_view bytes, std::size_t wanted);
 
 } // namespace quarvel

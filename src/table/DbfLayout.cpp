@@ -12,6 +12,12 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 32;
 constexpr std::size_t kDescriptorSize = 32;
 constexpr unsigned char kHeaderTerminator = 0x0D;
+constexpr char kDeletedFlag = '*';
+constexpr char kEndOfFile = 0x1A;
+// Each page of a mapped file costs a fault the first time: a check every 32 MiB of records
+// at most keeps the scan answering within milliseconds.
+constexpr std::size_t kRecordsPerCheck = std::size_t(1) << 18;
+constexpr std::size_t kRecordBytesPerCheck = std::size_t(1) << 25;
 
 unsigned readU16(const unsigned char* p) {
     return p[0] | (unsigned(p[1]) << 8);
@@ -174,6 +180,40 @@ std::string_view cellDisplayView(char type, const char* bytes, std::size_t width
 std::string cellDisplayBytes(char type, const char* bytes, std::size_t width) {
     std::string scratch;
     return std::string(cellDisplayView(type, bytes, width, scratch));
+}
+
+bool scanRecordFlags(const char* records, std::size_t count, std::size_t recordLength,
+                     RecordFlags& flags, const std::function<bool(double)>& onDone) {
+    flags.stored = count;
+    flags.firstDeleted = count;
+    const std::size_t perCheck =
+        std::clamp(kRecordBytesPerCheck / recordLength, std::size_t(1), kRecordsPerCheck);
+    std::size_t sinceCheck = 0;
+    for (std::size_t r = 0; r < count; ++r) {
+        const char flag = records[r * recordLength];
+        if (flag == kEndOfFile) {
+            flags.stored = r;
+            break;
+        }
+        if (flag == kDeletedFlag) {
+            if (flags.deleted++ == 0) {
+                flags.firstDeleted = r;
+                flags.shown.reserve(count - r - 1);
+            }
+        } else if (flags.deleted > 0) {
+            flags.shown.push_back(static_cast<std::uint32_t>(r));
+        }
+        if (++sinceCheck == perCheck) {
+            sinceCheck = 0;
+            if (!onDone(static_cast<double>(r + 1) / static_cast<double>(count))) {
+                return false;
+            }
+        }
+    }
+    if (flags.shown.capacity() - flags.shown.size() > flags.shown.size() / 8) {
+        flags.shown.shrink_to_fit(); // many were deleted
+    }
+    return onDone(1.0);
 }
 
 } // namespace quarvel

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,22 @@ struct DbfLayout {
  */
 std::optional<DbfLayout> checkDbfLayout(const unsigned char* data, std::size_t size,
                                         std::string& error);
+
+/** What the deletion flags of a table's records say. */
+struct RecordFlags {
+    std::size_t stored = 0;       ///< records up to an end-of-file mark where a record should start
+    std::size_t deleted = 0;      ///< of those, the ones marked deleted
+    std::size_t firstDeleted = 0; ///< records before it are all shown
+    std::vector<std::uint32_t> shown; ///< physical numbers of the shown records after it
+};
+
+/**
+ * Reads the flag of each of count records in one pass. onDone hears the fraction done every
+ * 262,144 records, or sooner where they span more than 32 MiB, and at the end; it stops the
+ * scan (false returned) by returning false.
+ */
+bool scanRecordFlags(const char* records, std::size_t count, std::size_t recordLength,
+                     RecordFlags& flags, const std::function<bool(double)>& onDone);
 
 /**
  * The bytes before the first NUL within width, read eight at a time. Cells are short and

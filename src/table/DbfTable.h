@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DbfLayout.h"
+#include "TableBytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,23 +22,26 @@ namespace quarvel {
 std::optional<qint64> AvailableMemoryBytes();
 
 /**
- * A dBASE table held in memory: the file is read once, its header checked against the
- * file's size, and each cell is cut out of the record and decoded only when someone asks for
- * it. Records marked deleted are left out; record numbers here count the others from 0.
+ * A dBASE table held in memory: the file is mapped (or read) once, its header checked against
+ * the file's size, and each cell is cut out of the record and decoded only when someone asks
+ * for it. Records marked deleted are left out; record numbers here count the others from 0.
  *
  * Cell texts: character fields without their padding blanks; numbers as stored without
  * blanks; dates YYYYMMDD as YYYY-MM-DD; logicals as their letter; NULLs (blanks, a numeric
  * field of asterisks, "?" logicals, zero dates) as the empty text; memo and other fields
  * trimmed. Texts are decoded in the table's code page: its .cpg file, else its language
  * driver byte, else UTF-8 when the bytes are valid UTF-8, else Windows-1252. A table once
- * opened is never changed, so any thread may read it.
+ * opened keeps its fields, records and code page, so any thread may read it; where the file is
+ * mapped, cells show what another program writes into it meanwhile, and nothing (empty texts)
+ * where it cuts the file short.
  */
 class DbfTable {
 public:
     /**
      * Opens the table at exactly this path; nullptr with a sentence in error on failure.
-     * onFraction, when given, hears how much of the file has been read, and stops the
-     * reading by returning false.
+     * onFraction, when given, hears how much of the opening is done (the reading, then the
+     * scans over every record), a fraction that only grows, at least every 32 MiB or 262,144
+     * records; it stops the opening by returning false.
      */
     static std::unique_ptr<DbfTable> open(const QString& path, QString& error,
                                           const std::function<bool(double)>& onFraction = {});
@@ -86,9 +90,12 @@ private:
     QString decode(const std::string& bytes) const;
 
     QString path_;
-    QByteArray data_;
+    TableBytes data_;
     DbfLayout layout_;
-    std::vector<std::uint32_t> shown_; ///< physical record numbers; empty when none is deleted
+    // Records before the first one marked deleted keep their physical numbers; shown_ holds
+    // those of the records shown after it.
+    int firstDeleted_ = 0;
+    std::vector<std::uint32_t> shown_;
     int recordCount_ = 0;
     int deletedCount_ = 0;
     QString codePage_;

@@ -83,5 +83,52 @@ TEST(Utf8, WellFormedAndNot) {
     }
 }
 
+struct PieceCase {
+    std::string bytes;
+    std::size_t wanted;
+    std::size_t cut;
+};
+
+class Utf8Pieces : public ::testing::TestWithParam<PieceCase> {};
+
+TEST_P(Utf8Pieces, CutBeforeACharacter) {
+    EXPECT_EQ(utf8PieceEnd(GetParam().bytes, GetParam().wanted), GetParam().cut);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, Utf8Pieces,
+    ::testing::Values(PieceCase{"abcdefgh", 4, 4}, PieceCase{"abcdefgh", 8, 8},
+                      PieceCase{"abcdefgh", 20, 8},                    // past the end
+                      PieceCase{"abcd\xc3\xa9xyz", 5, 4},              // inside e-acute
+                      PieceCase{"abcd\xc3\xa9xyz", 6, 6},              // after it
+                      PieceCase{"ab\xe2\x98\x83xyz", 4, 2},            // snowman
+                      PieceCase{"ab\xf0\x9f\x8c\x8dxyz", 5, 2},        // globe, last byte
+                      PieceCase{"a\x80\x80\x80\x80\x80\x80z", 5, 5})); // no character
+
+// Cut into pieces at every place, the pieces are all well-formed exactly when the whole is.
+TEST(Utf8Pieces, PiecesAgreeWithTheWhole) {
+    const std::string samples[] = {
+        "Balqash K\xc3\xb6li \xe2\x98\x83 \xf0\x9f\x8c\x8d Z\xc3\xbcrich",
+        "M\xe9xico and more plain text",
+        "cut short \xe2\x98",
+        "\xf0\x9f\x8c\x8d\xf0\x9f\x8c\x8d\xf0\x9f\x8c\x8d",
+        "stray \x80\x80\x80\x80\x80 bytes",
+        "overlong \xc0\xaf here",
+        "\xed\xa0\x80 surrogate"};
+    for (const std::string& whole : samples) {
+        for (std::size_t wanted = 4; wanted <= whole.size(); ++wanted) {
+            std::string_view rest = whole;
+            bool valid = true;
+            while (!rest.empty()) {
+                const std::size_t cut = utf8PieceEnd(rest, wanted);
+                ASSERT_GT(cut, 0U);
+                valid = valid && isValidUtf8(rest.substr(0, cut));
+                rest.remove_prefix(cut);
+            }
+            EXPECT_EQ(valid, isValidUtf8(whole)) << "\"" << whole << "\" in pieces of " << wanted;
+        }
+    }
+}
+
 } // namespace
 } // namespace quarvel

@@ -302,5 +302,56 @@ INSTANTIATE_TEST_SUITE_P(
         CellCase{'M', "        12", "12"}, CellCase{'M', "          ", ""},
         CellCase{'B', "  xyz  ", "xyz"}));
 
+struct FlagsCase {
+    std::string flags; // each record's flag byte; records are two bytes long
+    std::size_t stored;
+    std::size_t deleted;
+    std::size_t firstDeleted;
+    std::vector<std::uint32_t> shownAfter;
+};
+
+class RecordFlagScan : public ::testing::TestWithParam<FlagsCase> {};
+
+TEST_P(RecordFlagScan, CountsTheDeletedAndListsTheShown) {
+    const FlagsCase& c = GetParam();
+    std::string records;
+    for (char flag : c.flags) {
+        records += std::string{flag, 'x'};
+    }
+    RecordFlags flags;
+    std::vector<double> heard;
+    ASSERT_TRUE(scanRecordFlags(records.data(), c.flags.size(), 2, flags, [&](double done) {
+        heard.push_back(done);
+        return true;
+    }));
+    EXPECT_EQ(flags.stored, c.stored);
+    EXPECT_EQ(flags.deleted, c.deleted);
+    EXPECT_EQ(flags.firstDeleted, c.firstDeleted);
+    EXPECT_EQ(flags.shown, c.shownAfter);
+    EXPECT_EQ(heard, std::vector<double>{1.0});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, RecordFlagScan,
+    ::testing::Values(FlagsCase{"", 0, 0, 0, {}}, FlagsCase{"   ", 3, 0, 3, {}},
+                      FlagsCase{" * ", 3, 1, 1, {2}}, FlagsCase{"*  * ", 5, 2, 0, {1, 2, 4}},
+                      FlagsCase{"**\x1a ", 2, 2, 0, {}}, // an end-of-file mark ends them
+                      FlagsCase{" \x1a* ", 1, 0, 4, {}}));
+
+TEST(RecordFlagScan, AsksEvery262144RecordsAndStopsWhenTold) {
+    const std::string records(2 * 600000, ' ');
+    RecordFlags flags;
+    std::vector<double> heard;
+    EXPECT_TRUE(scanRecordFlags(records.data(), 600000, 2, flags, [&](double done) {
+        heard.push_back(done);
+        return true;
+    }));
+    EXPECT_EQ(heard, (std::vector<double>{262144.0 / 600000, 524288.0 / 600000, 1.0}));
+    int asked = 0;
+    EXPECT_FALSE(
+        scanRecordFlags(records.data(), 600000, 2, flags, [&](double) { return ++asked < 2; }));
+    EXPECT_EQ(asked, 2);
+}
+
 } // namespace
 } // namespace quarvel

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -184,6 +185,174 @@ TEST_F(DbfTableTest, EmptyCpgLeavesTheLanguageDriver) {
     auto table = openOk(path("t.dbf"));
     ASSERT_TRUE(table);
     EXPECT_EQ(text(table->codePage()), "windows-1252");
+}
+
+// A .cpg that is not a regular file is never opened (a pipe would never answer): the table
+// opens in the code page it would have without one, and says why.
+struct CpgEntryCase {
+    const char* name;
+    char kind; // beside T.dbf: 'd' folder T.cpg, 'p' pipe T.CPG, 'b' both, 'f' t.cpg naming 852
+    const char* codePage;
+    const char* text; // UTF-8
+    const char* note;
+};
+
+class CpgEntries : public DbfTableTest, public ::testing::WithParamInterface<CpgEntryCase> {};
+
+TEST_P(CpgEntries, IgnoredWithANoteUnlessRegular) {
+    const CpgEntryCase& c = GetParam();
+    writeTable(path("T.dbf"), textTable("NAME", {"M\xe9xico"}));
+    if (c.kind == 'd' || c.kind == 'b') {
+        ASSERT_TRUE(QDir().mkdir(path("T.cpg")));
+    }
+    if (c.kind == 'p' || c.kind == 'b') {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path("T.CPG")).constData(), 0600), 0);
+    }
+    if (c.kind == 'f') {
+        writeBytes(path("t.cpg"), "852\r\n");
+    }
+    auto table = openOk(path("T.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(text(table->codePage()), c.codePage);
+    EXPECT_EQ(text(table->cellText(0, 0)), c.text);
+    EXPECT_EQ(text(table->codePageNote()), c.note);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, CpgEntries,
+    ::testing::Values(CpgEntryCase{"Folder", 'd', "windows-1252", "M\xc3\xa9xico",
+                                   "Code page file ignored: not a regular file"},
+                      CpgEntryCase{"Pipe", 'p', "windows-1252", "M\xc3\xa9xico",
+                                   "Code page file ignored: not a regular file"},
+                      CpgEntryCase{"FolderAndPipe", 'b', "windows-1252", "M\xc3\xa9xico",
+                                   "Code page file ignored: not a regular file"},
+                      CpgEntryCase{"RegularFile", 'f', "IBM852", "M\xc3\x9axico", ""},
+                      CpgEntryCase{"None", '-', "windows-1252", "M\xc3\xa9xico", ""}),
+    [](const ::testing::TestParamInfo<CpgEntryCase>& param) {
+        return std::string(param.param.name);
+    });
+
+// ---------------------------------------------------------------------------------------
+// Progress and stopping: the opening's fraction only grows and ends at 1, and every report
+// can stop it, in the reading and in the scans over every record.
+
+// A hand-made table of one-byte character cells, no code page named, so that every step runs.
+QByteArray shortRecordsTable(int records) {
+    QByteArray bytes(32, '\0');
+    bytes[0] = 0x03;
+    for (int i = 0; i < 4; ++i) {
+        bytes[4 + i] = static_cast<char>((records >> (8 * i)) & 0xFF);
+    }
+    bytes[8] = 65;
+    bytes[10] = 2;
+    QByteArray field(32, '\0');
+    field[0] = 'N';
+    field[11] = 'C';
+    field[16] = 1;
+    bytes += field + "\x0d";
+    QByteArray body(2 * static_cast<qsizetype>(records), 'a');
+    char* flags = body.data();
+    for (int r = 0; r < records; ++r) {
+        flags[2 * r] = r % 7 == 3 ? '*' : ' ';
+    }
+    return bytes + body + "\x1a";
+}
+
+// Each test runs twice: as the system allows (mapped, on Linux), and with every one of the
+// 256 tables that can be mapped at once held by others, so that the table is read into
+// memory of its own.
+class BothWays : public DbfTableTest, public ::testing::WithParamInterface<bool> {
+protected:
+    bool reading() const { return GetParam(); }
+
+    void SetUp() override {
+        if (reading()) {
+            writeTable(path("held.dbf"), textTable("NAME", {"x"}));
+            QString error;
+            for (int i = 0; i < 256; ++i) {
+                held.push_back(DbfTable::open(path("held.dbf"), error));
+            }
+        }
+    }
+
+    std::vector<std::unique_ptr<DbfTable>> held;
+};
+
+INSTANTIATE_TEST_SUITE_P(Ways, BothWays, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& param) {
+                             return std::string(param.param ? "Read" : "AsTheSystemAllows");
+                         });
+
+TEST_P(BothWays, TheFractionOnlyGrowsAndEveryReportCanStop) {
+    writeBytes(path("many.dbf"), shortRecordsTable(600000));
+    std::vector<double> fractions;
+    QString error;
+    auto table = DbfTable::open(path("many.dbf"), error, [&](double done) {
+        fractions.push_back(done);
+        return true;
+    });
+    ASSERT_TRUE(table) << text(error);
+    EXPECT_EQ(table->recordCount(), 600000 - 85714);
+    EXPECT_EQ(text(table->codePage()), "UTF-8");
+    // Twice in the flag scan, at its end, after the UTF-8 check and at the end, at least.
+    ASSERT_GE(fractions.size(), 5U);
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+    EXPECT_GT(fractions.front(), 0.0);
+    EXPECT_LT(fractions[fractions.size() - 3], 1.0);
+    EXPECT_EQ(fractions.back(), 1.0);
+
+    for (std::size_t stopAt = 1; stopAt <= fractions.size(); ++stopAt) {
+        std::size_t reports = 0;
+        auto stopped =
+            DbfTable::open(path("many.dbf"), error, [&](double) { return ++reports < stopAt; });
+        EXPECT_FALSE(stopped) << "stopped at report " << stopAt;
+        EXPECT_EQ(reports, stopAt);
+        EXPECT_EQ(text(error), "The reading was stopped.");
+    }
+}
+
+// More than 64 MiB are given back on a thread of their own when the opening stops; the same
+// table opens again at once.
+TEST_P(BothWays, ALargeTableStoppedAtItsFirstReportOpensAgain) {
+    writeBytes(path("large.dbf"), shortRecordsTable(34000000));
+    QString error;
+    EXPECT_FALSE(DbfTable::open(path("large.dbf"), error, [](double) { return false; }));
+    EXPECT_EQ(text(error), "The reading was stopped.");
+    auto table = openOk(path("large.dbf"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->recordCount(), 34000000 - 4857143);
+    EXPECT_EQ(text(table->cellText(table->recordCount() - 1, 0)), "a");
+}
+
+// Another program cuts the file short, or writes it anew, while the table is open: every
+// cell still reads, as its text or as empty where the file is mapped (its missing pages would
+// otherwise end the program), as its text where it was read.
+TEST_P(BothWays, AFileCutShortWhileOpenStillReads) {
+    std::vector<std::string> names;
+    for (int r = 0; r < 3000; ++r) {
+        names.push_back("place " + std::to_string(r));
+    }
+    writeTable(path("t.dbf"), textTable("NAME", names));
+    const QByteArray whole = readBytes(path("t.dbf"));
+    auto table = openOk(path("t.dbf"));
+    ASSERT_TRUE(table);
+    for (const qint64 length : {qint64(5000), qint64(0), whole.size()}) {
+        if (length == whole.size()) {
+            writeBytes(path("t.dbf"), whole);
+        } else {
+            ASSERT_TRUE(QFile(path("t.dbf")).resize(length));
+        }
+        if (length == 5000) {
+            EXPECT_EQ(text(table->cellText(0, 0)), "place 0") << "its page was not cut";
+        }
+        for (int r = 0; r < table->recordCount(); ++r) {
+            const QString cell = table->cellText(r, 0);
+            ASSERT_TRUE((cell.isEmpty() && !reading()) ||
+                        text(cell) == names[static_cast<std::size_t>(r)])
+                << "record " << r << " after the file became " << length << " bytes";
+        }
+    }
+    EXPECT_EQ(table->recordCount(), 3000);
 }
 
 // ---------------------------------------------------------------------------------------
