@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QtEndian>
 
 #include <csignal>
 #include <sys/types.h>
@@ -254,11 +255,23 @@ private slots:
         if (!QFile::exists(QStringLiteral("/proc/self/status"))) {
             QSKIP("needs /proc to see when the program catches Ctrl+C");
         }
-        // 512 MiB of nothing: read whole it is refused as no table, so only a read stopped
-        // part-way ends as stopped. The read takes far longer than the signal takes to come.
-        QFile empty(inFolder("big.dbf"));
-        QVERIFY(empty.open(QIODevice::WriteOnly) && empty.resize(qint64(512) << 20));
-        empty.close();
+        // A table of 268 million two-byte records, all zeros (a sparse file): opening it
+        // scans every record's flag, which takes far longer than the signal takes to come;
+        // opened whole, it would be refused (no field starts with a number).
+        constexpr quint32 kRecords = 268'000'000;
+        QByteArray header(65, '\0');
+        header[0] = 0x03;
+        qToLittleEndian<quint32>(kRecords, header.data() + 4);
+        qToLittleEndian<quint16>(65, header.data() + 8); // header length
+        qToLittleEndian<quint16>(2, header.data() + 10); // record length: flag and one byte
+        header[32] = 'V';
+        header[32 + 11] = 'N';
+        header[32 + 16] = 1; // field width
+        header[64] = 0x0D;
+        QFile table(inFolder("big.dbf"));
+        QVERIFY(table.open(QIODevice::WriteOnly) && table.write(header) == header.size() &&
+                table.resize(65 + 2 * qint64(kRecords)));
+        table.close();
         QProcess process;
         process.setWorkingDirectory(folder());
         process.start(kProgram, {"analyse", "big.dbf"});
