@@ -323,6 +323,27 @@ private slots:
         QVERIFY(!child<QLabel>(window.get(), "StatusBar1Records")->isVisible());
     }
 
+    void aCodePageFileThatIsNoFileIsNamedBesideTheRecords() {
+        TableSpec tableSpec;
+        tableSpec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 9, 0}};
+        for (int i = 0; i < 50; ++i) {
+            tableSpec.records.push_back({"n" + std::to_string(i), std::to_string(100 + i)});
+        }
+        writeTable(inFolder("odd.dbf"), tableSpec);
+        QVERIFY(QDir(folder()).mkdir("ODD.CPG")); // a folder of the code-page file's name
+        openChosen("odd.dbf");
+        QCOMPARE(child<QLabel>(window.get(), "StatusBar1Records")->text(),
+                 QStringLiteral("Code page file ignored: not a regular file"));
+        QCOMPARE(gridText(1, 1), QStringLiteral("n0")); // the table opens all the same
+        // Cut short as well: both are said.
+        QFile cut(inFolder("odd.dbf"));
+        QVERIFY(cut.resize(97 + 20 * 22));
+        openChosen("odd.dbf");
+        QCOMPARE(child<QLabel>(window.get(), "StatusBar1Records")->text(),
+                 QStringLiteral("20 of 50 records readable; Code page file ignored: not a "
+                                "regular file"));
+    }
+
     void clickingAColumnPicksItsField() {
         openChosen("places.dbf");
         QCOMPARE(child<QComboBox>(window.get(), "cmbFieldList")->currentIndex(), 1);
