@@ -32,6 +32,7 @@ bench:
 	@build/release/bench/quarvel_bench_analysis
 	@build/release/bench/quarvel_bench_plot
 	@build/release/bench/quarvel_bench_join
+	@build/release/bench/quarvel_bench_stop
 
 # `make fuzz SECONDS=N`: builds the fuzz preset (clang, sanitizers, libFuzzer) and fuzzes the
 # table reader and the engine for N seconds. The working corpus in build/fuzz/corpus starts
