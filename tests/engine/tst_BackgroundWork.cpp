@@ -43,7 +43,7 @@ private slots:
                 return 42;
             },
             [&](int& result) {
-                QCOMPARE(QThread::currentThread(), qApp->thread());
+                QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
                 seen << QString::number(result);
             },
             [&](const QString& message) { seen << message; });
