@@ -8,6 +8,7 @@
 #include "Analysis.h"
 #include "BenchTable.h"
 #include "ChartFile.h"
+#include "DbfTable.h"
 #include "DetailedPicture.h"
 #include "FieldValues.h"
 #include "JoinFile.h"
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    const std::shared_ptr<const DbfTable> table = DbfTable::open(path, error);
+    const std::shared_ptr<const Table> table = DbfTable::open(path, error);
     if (!table) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
         return 1;

@@ -6,7 +6,8 @@
 #include "BenchMain.h"
 #include "BenchTable.h"
 #include "DbfTable.h"
-#include "DbfTableModel.h"
+#include "Table.h"
+#include "TableModel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,7 +55,7 @@ void BM_OpenAndShowInGrid(benchmark::State& state) {
             state.SkipWithError(qPrintable(error));
             return;
         }
-        auto* model = new quarvel::DbfTableModel(std::move(table));
+        auto* model = new quarvel::TableModel(std::move(table));
         QAbstractItemModel* old = view.model();
         view.setModel(model);
         view.setColumnHidden(0, true);

@@ -3,9 +3,9 @@
 #include "Analysis.h"
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
-#include "DbfTableModel.h"
 #include "JoinHost.h"
 #include "Platform.h"
+#include "TableModel.h"
 
 #include <QMainWindow>
 
@@ -49,7 +49,7 @@ public:
     void LoadData();
 
     /** The table the grid shows, or nullptr before the first successful load. */
-    std::shared_ptr<const DbfTable> shownTable() const override;
+    std::shared_ptr<const Table> shownTable() const override;
     /** The field chosen in the field list (an index into the table's fields), or -1. */
     int analysedField() const override;
     /** Makes a record's cell of a field the grid's current cell (both counting from 0). */
@@ -88,8 +88,8 @@ private:
     void workBusy(bool busy);
     void showWorkFailure(const QString& message);
     void remember(const OpenFileChoice& choice);
-    void showTable(std::unique_ptr<DbfTable> table, const QString& problem);
-    void bindTable(std::unique_ptr<DbfTable> table);
+    void showTable(std::unique_ptr<Table> table, const QString& problem);
+    void bindTable(std::unique_ptr<Table> table);
     void keepShownTable();
     QString startFolder() const;
     void cmdCancel_Click();
@@ -140,7 +140,7 @@ private:
     BusyIndicator* busy_ = nullptr; ///< the bar beside the status line, for work that takes a while
     QLabel* recordsNote_ = nullptr; ///< "20 of 50 records readable" for a table cut short
     bool doItEnabled_ = false;      ///< Do It's state before work disabled it
-    DbfTableModel* model_ = nullptr;
+    TableModel* model_ = nullptr;
     // What the open dialog reports about the file confirmed last; empty until then.
     QString dialogFileName_;
     QString dialogFileTitle_;

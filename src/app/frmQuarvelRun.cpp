@@ -32,7 +32,7 @@ void frmQuarvel::check_Timer() {
     cmbFieldList->clear();
     int preselected = -1;
     if (model_ != nullptr) {
-        const DbfTable& table = model_->table();
+        const Table& table = model_->table();
         for (int field = 0; field < table.fieldCount(); ++field) {
             cmbFieldList->insertItem(field, table.fieldName(field));
         }
@@ -79,7 +79,7 @@ void frmQuarvel::cmdDoIt_Click() {
     FieldColumn = field + 1;
     // Files go beside the table analysed, whatever the process's current folder. The work
     // runs on the worker with its own hold on the table and the user's locale as it is now.
-    const std::shared_ptr<const DbfTable> table = model_->sharedTable();
+    const std::shared_ptr<const Table> table = model_->sharedTable();
     const QString folder = QFileInfo(table->path()).absolutePath();
     const QLocale locale;
     const QPointer<frmQuarvel> self(this);

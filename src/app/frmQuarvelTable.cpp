@@ -1,5 +1,7 @@
 #include "frmQuarvel.h"
 
+#include "OpenTable.h"
+
 #include "Analysis.h"
 #include "BackgroundWork.h"
 #include "FavoriteFolder.h"
@@ -87,7 +89,7 @@ namespace {
 
 // A table read on the worker, on its way to the grid.
 struct ReadTable {
-    std::unique_ptr<DbfTable> table;
+    std::unique_ptr<Table> table;
     QString problem;
 };
 
@@ -104,7 +106,7 @@ void frmQuarvel::LoadData() {
     const bool started = platform_.work.start<ReadTable>(
         [path](Progress& progress) {
             ReadTable read;
-            read.table = DbfTable::open(path, read.problem, [&progress](double done) {
+            read.table = OpenTable(path, read.problem, [&progress](double done) {
                 progress.fraction(done);
                 return !progress.stopRequested();
             });
@@ -127,7 +129,7 @@ void frmQuarvel::LoadData() {
     }
 }
 
-void frmQuarvel::showTable(std::unique_ptr<DbfTable> table, const QString& problem) {
+void frmQuarvel::showTable(std::unique_ptr<Table> table, const QString& problem) {
     if (table) {
         bindTable(std::move(table));
         Grid->setColumnHidden(0, true);
@@ -162,7 +164,7 @@ void frmQuarvel::keepShownTable() {
     QDir::setCurrent(TableFolder);
 }
 
-void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
+void frmQuarvel::bindTable(std::unique_ptr<Table> table) {
     // A table cut short shows the records it still holds; the right of the status line
     // says how many of those its header states are there, and why its texts may be decoded
     // from the fallback code page.
@@ -177,7 +179,7 @@ void frmQuarvel::bindTable(std::unique_ptr<DbfTable> table) {
     }
     recordsNote_->setText(notes.join(QStringLiteral("; ")));
     recordsNote_->setVisible(!notes.isEmpty());
-    auto* model = new DbfTableModel(std::shared_ptr<const DbfTable>(std::move(table)), this);
+    auto* model = new TableModel(std::shared_ptr<const Table>(std::move(table)), this);
     QItemSelectionModel* oldSelection = Grid->selectionModel();
     Grid->setModel(model);
     delete oldSelection;
@@ -200,7 +202,7 @@ void frmQuarvel::setGridCurrentCell(int record, int field) {
     Grid->setCurrentIndex(model_->index(record, field + 1));
 }
 
-std::shared_ptr<const DbfTable> frmQuarvel::shownTable() const {
+std::shared_ptr<const Table> frmQuarvel::shownTable() const {
     return model_ != nullptr ? model_->sharedTable() : nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "TableRun.h"
 
+#include "OpenTable.h"
+
 #include "Analysis.h"
 #include "ChartFile.h"
 #include "FieldValues.h"
@@ -29,11 +31,10 @@ bool TableRun::run() {
     QString problem;
     bool readStopped = false;
     // Ctrl+C stops a long read too, between the pieces it reads.
-    const std::unique_ptr<DbfTable> table =
-        DbfTable::open(plan_.table, problem, [&readStopped](double) {
-            readStopped = Interrupted();
-            return !readStopped;
-        });
+    const std::unique_ptr<Table> table = OpenTable(plan_.table, problem, [&readStopped](double) {
+        readStopped = Interrupted();
+        return !readStopped;
+    });
     if (!table) {
         return refuse(readStopped ? kStopped
                                   : QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));

@@ -204,7 +204,7 @@ AnalysisOutcome NoFieldRefusal() {
                    QStringLiteral("Choose a field and try again."));
 }
 
-AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& folder,
+AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder,
                             Progress* progress, const QLocale& locale) {
     const auto report = [progress](const QString& text, double done) {
         if (progress != nullptr) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AnalysisResults.h"
-#include "DbfTable.h"
 #include "Progress.h"
+#include "Table.h"
 
 #include <QLocale>
 #include <QString>
@@ -49,7 +49,7 @@ struct AnalysisOutcome {
  * failed or stopped analysis leaves every file in folder as it was. Progress hears the
  * stage texts and the fraction done, and may stop the work between stages.
  */
-AnalysisOutcome RunAnalysis(const DbfTable& table, int field, const QString& folder,
+AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder,
                             Progress* progress = nullptr, const QLocale& locale = QLocale());
 
 /** What is said when memory runs out during long work; nothing has been changed then. */

@@ -8,8 +8,8 @@
 
 namespace quarvel {
 
-DetailedPicture DrawDetailedPicture(const AnalysisResults& results, const DbfTable* table,
-                                    int field, QSize size, const QFont& font, const QLocale& locale,
+DetailedPicture DrawDetailedPicture(const AnalysisResults& results, const Table* table, int field,
+                                    QSize size, const QFont& font, const QLocale& locale,
                                     UniformSequence heights, Progress& progress) {
     // The records are found on the second core while the circles are drawn and painted on
     // this one.

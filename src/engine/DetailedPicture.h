@@ -2,9 +2,9 @@
 
 #include "AnalysisResults.h"
 #include "BoxPlot.h"
-#include "DbfTable.h"
 #include "DisplayList.h"
 #include "Progress.h"
+#include "Table.h"
 
 #include <QFont>
 #include <QImage>
@@ -39,8 +39,8 @@ struct DetailedPicture {
  * heights continue the given sequence. Reports its stages and a rising fraction, and stops
  * within milliseconds when asked.
  */
-DetailedPicture DrawDetailedPicture(const AnalysisResults& results, const DbfTable* table,
-                                    int field, QSize size, const QFont& font, const QLocale& locale,
+DetailedPicture DrawDetailedPicture(const AnalysisResults& results, const Table* table, int field,
+                                    QSize size, const QFont& font, const QLocale& locale,
                                     UniformSequence heights, Progress& progress);
 
 } // namespace quarvel

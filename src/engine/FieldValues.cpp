@@ -16,25 +16,20 @@ QString CellProblem::describe() const {
     return QStringLiteral("Record %1 of the field %2 %3").arg(record).arg(field, what);
 }
 
-FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& locale,
+FieldValues ReadFieldValues(const Table& table, int field, const QLocale& locale,
                             const std::function<bool(double)>& onFraction) {
     FieldValues read;
     const int count = table.recordCount();
     read.values.resize(static_cast<std::size_t>(count));
-    // Numbers are stored as plain ASCII and read straight from the record; dates are shown
-    // as YYYY-MM-DD, so they, and any text that is not plain, take the grid's text.
-    const bool storedIsShown = table.fieldLayout(field).type != 'D';
+    // A number held as stored is taken as it is; any other cell takes the grid's text.
     constexpr int kReportEvery = 1 << 16;
     constexpr int kAhead = 32;
     for (int record = 0; record < count; ++record) {
         // A later record's cell is asked for early, so that it is in the cache when needed.
         if (record + kAhead < count) {
-            __builtin_prefetch(table.storedBytes(record + kAhead, field).data());
+            table.prefetch(record + kAhead, field);
         }
-        std::optional<double> value;
-        if (storedIsShown) {
-            value = ParsePlainNumber(table.storedBytes(record, field));
-        }
+        std::optional<double> value = table.storedNumber(record, field);
         if (!value) {
             value = CellValue(table, record, field, locale);
         }
@@ -55,7 +50,7 @@ FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& loc
     return read;
 }
 
-std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field,
+std::vector<std::uint32_t> RecordsInSortedOrder(const Table& table, int field,
                                                 const std::vector<double>& sorted,
                                                 const QLocale& locale,
                                                 const std::function<bool(double)>& onFraction) {
@@ -78,7 +73,7 @@ std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field
     return going(1) ? std::move(*records) : std::vector<std::uint32_t>{};
 }
 
-int PreselectedField(const DbfTable& table) {
+int PreselectedField(const Table& table) {
     for (int field = 0; field < table.fieldCount(); ++field) {
         const QString text =
             table.recordCount() > 0 ? table.cellText(0, field) : table.fieldName(field);
@@ -89,7 +84,7 @@ int PreselectedField(const DbfTable& table) {
     return -1;
 }
 
-int FieldIndex(const DbfTable& table, const QString& name) {
+int FieldIndex(const Table& table, const QString& name) {
     for (int field = 0; field < table.fieldCount(); ++field) {
         if (table.fieldName(field) == name) {
             return field;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DbfTable.h"
+#include "Table.h"
 
 #include <QLocale>
 #include <QString>
@@ -35,7 +35,7 @@ struct FieldValues {
  * analysis and the join file share. onFraction, when given, hears how far the reading is
  * now and then, and ends the reading (stopped) by returning false.
  */
-FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& locale = QLocale(),
+FieldValues ReadFieldValues(const Table& table, int field, const QLocale& locale = QLocale(),
                             const std::function<bool(double)>& onFraction = {});
 
 /**
@@ -44,7 +44,7 @@ FieldValues ReadFieldValues(const DbfTable& table, int field, const QLocale& loc
  * when the field no longer holds exactly those values, or when stopRequested said stop;
  * onFraction hears how far it is (0 to 1).
  */
-std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field,
+std::vector<std::uint32_t> RecordsInSortedOrder(const Table& table, int field,
                                                 const std::vector<double>& sorted,
                                                 const QLocale& locale,
                                                 const std::function<bool(double)>& onFraction);
@@ -53,10 +53,10 @@ std::vector<std::uint32_t> RecordsInSortedOrder(const DbfTable& table, int field
  * The field a new table's field list selects at first: the first whose first record starts
  * with a number (a table without records is judged by its field names). -1 when none does.
  */
-int PreselectedField(const DbfTable& table);
+int PreselectedField(const Table& table);
 
 /** The index of the field of this name (exact letters first, then any letter case), or -1. */
-int FieldIndex(const DbfTable& table, const QString& name);
+int FieldIndex(const Table& table, const QString& name);
 
 /**
  * A digest of the values as a collection, whatever their order (zero and negative zero count

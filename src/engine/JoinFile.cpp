@@ -14,7 +14,7 @@
 
 namespace quarvel {
 
-std::optional<QString> JoinRefusal(const DbfTable* table, int valueField,
+std::optional<QString> JoinRefusal(const Table* table, int valueField,
                                    const AnalysisResults& results) {
     if (table == nullptr || valueField < 0) {
         return QStringLiteral("No field is selected in the main window.\r\nChoose the analyzed "
@@ -34,7 +34,7 @@ std::optional<QString> JoinRefusal(const DbfTable* table, int valueField,
     return std::nullopt;
 }
 
-JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField,
+JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
                           const AnalysisResults& results, const QString& path, Progress* progress,
                           const QLocale& locale) {
     JoinOutcome outcome;
@@ -58,8 +58,7 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
     // Names and texts go out as the table stores them, in its own code page. Lines are laid
     // out in a block, and the block goes to the file when it is full.
     std::string header;
-    AppendJoinHeader(header, table.fieldLayout(relateField).name,
-                     table.fieldLayout(valueField).name);
+    AppendJoinHeader(header, table.storedFieldName(relateField), table.storedFieldName(valueField));
     if (!file.append(header)) {
         outcome.message = CannotWriteMessage(path, file.error());
         return outcome;
@@ -81,8 +80,8 @@ JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField
         // The next records' cells are asked for early: two cells a record, far apart in a
         // large table, would each wait for memory otherwise.
         if (record + kAhead < count) {
-            __builtin_prefetch(table.storedBytes(record + kAhead, relateField).data());
-            __builtin_prefetch(table.storedBytes(record + kAhead, valueField).data());
+            table.prefetch(record + kAhead, relateField);
+            table.prefetch(record + kAhead, valueField);
         }
         const std::string_view relate = table.cellView(record, relateField, relateScratch);
         const std::string_view value = table.cellView(record, valueField, valueScratch);

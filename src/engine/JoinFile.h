@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AnalysisResults.h"
-#include "DbfTable.h"
 #include "Progress.h"
+#include "Table.h"
 
 #include <QLocale>
 #include <QString>
@@ -18,7 +18,7 @@ inline const QString kJoinFileName = QStringLiteral("Join.txt");
  * message box titled "Error!"; nothing when they can. table is nullptr while none is loaded;
  * valueField -1 when no field is chosen.
  */
-std::optional<QString> JoinRefusal(const DbfTable* table, int valueField,
+std::optional<QString> JoinRefusal(const Table* table, int valueField,
                                    const AnalysisResults& results);
 
 /** How writing a join file ended. */
@@ -35,7 +35,7 @@ struct JoinOutcome {
  * what JoinRefusal checks, and while writing that every value converts and that the values
  * are still the ones analysed; on any refusal or failure an earlier file at path stays.
  */
-JoinOutcome WriteJoinFile(const DbfTable& table, int relateField, int valueField,
+JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
                           const AnalysisResults& results, const QString& path,
                           Progress* progress = nullptr, const QLocale& locale = QLocale());
 

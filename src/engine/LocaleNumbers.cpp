@@ -23,10 +23,11 @@ std::optional<double> CellValue(const QString& text, const QLocale& locale) {
     return value;
 }
 
-std::optional<double> CellValue(const DbfTable& table, int record, int field,
-                                const QLocale& locale) {
+std::optional<double> CellValue(const Table& table, int record, int field, const QLocale& locale) {
     // Numbers are stored as plain ASCII; only texts that are not get the slower path.
-    if (const std::optional<double> plain = ParsePlainNumber(table.cellBytes(record, field))) {
+    std::string scratch;
+    if (const std::optional<double> plain =
+            ParsePlainNumber(table.cellView(record, field, scratch))) {
         return plain;
     }
     return CellValue(table.cellText(record, field), locale);

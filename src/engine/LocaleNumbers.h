@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DbfTable.h"
+#include "Table.h"
 
 #include <QLocale>
 #include <QString>
@@ -18,7 +18,7 @@ namespace quarvel {
 std::optional<double> CellValue(const QString& text, const QLocale& locale = QLocale());
 
 /** The same for a cell of a table, reading its stored bytes directly when they are plain. */
-std::optional<double> CellValue(const DbfTable& table, int record, int field,
+std::optional<double> CellValue(const Table& table, int record, int field,
                                 const QLocale& locale = QLocale());
 
 /**

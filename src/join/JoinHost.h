@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DbfTable.h"
+#include "Table.h"
 
 #include <QString>
 
@@ -17,7 +17,7 @@ public:
     virtual ~JoinHost() = default;
 
     /** The table the main window shows, or nullptr while none is loaded. */
-    virtual std::shared_ptr<const DbfTable> shownTable() const = 0;
+    virtual std::shared_ptr<const Table> shownTable() const = 0;
     /** The field chosen in the field list (an index into the table's fields), or -1. */
     virtual int analysedField() const = 0;
     virtual void setStatusText(const QString& text) = 0;

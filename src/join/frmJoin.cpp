@@ -74,7 +74,7 @@ frmJoin::frmJoin(std::shared_ptr<const AnalysisResults> results, JoinHost& host,
 void frmJoin::Form_Load() {
     // The relate list holds the shown table's field names as they are now; nothing is chosen.
     cmbJoinList->clear();
-    if (const std::shared_ptr<const DbfTable> table = host_.shownTable()) {
+    if (const std::shared_ptr<const Table> table = host_.shownTable()) {
         for (int field = 0; field < table->fieldCount(); ++field) {
             cmbJoinList->insertItem(field, table->fieldName(field));
         }
@@ -117,7 +117,7 @@ void frmJoin::cmdDotIt_Click() {
         error(QStringLiteral("A 'Relate' field must be chosen"));
         return;
     }
-    const std::shared_ptr<const DbfTable> table = host_.shownTable();
+    const std::shared_ptr<const Table> table = host_.shownTable();
     const int valueField = host_.analysedField();
     if (const std::optional<QString> refusal = JoinRefusal(table.get(), valueField, *results_)) {
         error(*refusal);

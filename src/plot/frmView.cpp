@@ -125,7 +125,7 @@ void frmView::cmdDetail_Click() {
     // found for the tooltips. The work shares the results and the table, and draws with a
     // copy of the height sequence, which it hands back advanced.
     std::shared_ptr<const AnalysisResults> results = results_;
-    std::shared_ptr<const DbfTable> table = tableSource_ ? tableSource_() : nullptr;
+    std::shared_ptr<const Table> table = tableSource_ ? tableSource_() : nullptr;
     if (table != nullptr &&
         QFileInfo(table->path()).absoluteFilePath().toStdString() != results->TablePath) {
         table = nullptr; // another table is shown now: its records are not these values'

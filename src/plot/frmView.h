@@ -2,9 +2,9 @@
 
 #include "AnalysisResults.h"
 #include "BoxPlot.h"
-#include "DbfTable.h"
 #include "Dialogs.h"
 #include "PlotPicture.h"
+#include "Table.h"
 
 #include <QWidget>
 
@@ -46,7 +46,7 @@ public:
     QProgressBar* drawingProgress;
 
     /** Where the table behind the results is found (to name a circle's record). */
-    void setTableSource(std::function<std::shared_ptr<const DbfTable>()> source) {
+    void setTableSource(std::function<std::shared_ptr<const Table>()> source) {
         tableSource_ = std::move(source);
     }
     /** The tooltip at a point of the drawing (in its 2000 x 800 units), empty for none. */
@@ -69,7 +69,7 @@ private:
     BackgroundWork& work_;
     BusyIndicator* busy_;
     PlotFields fields_;
-    std::function<std::shared_ptr<const DbfTable>()> tableSource_;
+    std::function<std::shared_ptr<const Table>()> tableSource_;
     std::uint64_t drawnDigest_ = 0; ///< the results the drawing was made from
     /** The record of each sorted value, found with the detailed drawing; empty until then. */
     std::vector<std::uint32_t> recordsInOrder_;

@@ -1,5 +1,7 @@
 #include "DbfTable.h"
 
+#include "AnalysisFiles.h"
+
 #include "CodePage.h"
 #include "OpenProgress.h"
 
@@ -298,6 +300,42 @@ QString DbfTable::decode(const std::string& bytes) const {
 QByteArray DbfTable::encode(const QString& text) const {
     QStringEncoder encoder(codePage_.toLatin1().constData());
     return encoder.encode(text);
+}
+
+std::string DbfTable::storedFieldName(int field) const {
+    return field >= 0 && field < fieldCount() ? fieldLayout(field).name : std::string();
+}
+
+FieldKind DbfTable::fieldKind(int field) const {
+    switch (fieldLayout(field).type) {
+    case 'N':
+    case 'F':
+        return FieldKind::Number;
+    case 'D':
+        return FieldKind::Date;
+    case 'L':
+        return FieldKind::Logical;
+    case 'C':
+        return FieldKind::Text;
+    default:
+        return FieldKind::Other;
+    }
+}
+
+int DbfTable::fieldWidth(int field) const {
+    return fieldLayout(field).width;
+}
+
+std::optional<double> DbfTable::storedNumber(int record, int field) const {
+    // Dates are stored as YYYYMMDD but shown as YYYY-MM-DD, so they go through their text.
+    if (fieldLayout(field).type == 'D') {
+        return std::nullopt;
+    }
+    return ParsePlainNumber(storedBytes(record, field));
+}
+
+void DbfTable::prefetch(int record, int field) const {
+    __builtin_prefetch(storedBytes(record, field).data());
 }
 
 } // namespace quarvel

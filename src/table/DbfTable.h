@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DbfLayout.h"
+#include "Table.h"
 #include "TableBytes.h"
 
 #include <QByteArray>
@@ -35,7 +36,7 @@ std::optional<qint64> AvailableMemoryBytes();
  * mapped, cells show what another program writes into it meanwhile, and nothing (empty texts)
  * where it cuts the file short.
  */
-class DbfTable {
+class DbfTable final : public Table {
 public:
     /**
      * Opens the table at exactly this path; nullptr with a sentence in error on failure.
@@ -48,21 +49,28 @@ public:
 
     DbfTable(const DbfTable&) = delete;
     DbfTable& operator=(const DbfTable&) = delete;
-    ~DbfTable();
+    ~DbfTable() override;
 
-    QString path() const { return path_; }
-    int recordCount() const { return recordCount_; }
-    int fieldCount() const { return static_cast<int>(layout_.fields.size()); }
+    QString path() const override { return path_; }
+    int recordCount() const override { return recordCount_; }
+    int fieldCount() const override { return static_cast<int>(layout_.fields.size()); }
     const DbfLayout& layout() const { return layout_; }
     const DbfFieldLayout& fieldLayout(int field) const;
 
-    QString fieldName(int field) const;
-    /** The text of a cell, as the grid and every reader of the table sees it. */
-    QString cellText(int record, int field) const;
+    QString fieldName(int field) const override;
+    std::string storedFieldName(int field) const override;
+    /** Number for N and F fields, Date for D, Logical for L, Text for C, Other for the rest. */
+    FieldKind fieldKind(int field) const override;
+    /** The field's width in the record. */
+    int fieldWidth(int field) const override;
+    QString cellText(int record, int field) const override;
     /** The same text as bytes in the table's own code page, undecoded. */
     std::string cellBytes(int record, int field) const;
     /** The same bytes without a copy, valid while the table and scratch are. */
-    std::string_view cellView(int record, int field, std::string& scratch) const;
+    std::string_view cellView(int record, int field, std::string& scratch) const override;
+    /** A cell's stored bytes read whole as a plain number (not for dates, shown otherwise). */
+    std::optional<double> storedNumber(int record, int field) const override;
+    void prefetch(int record, int field) const override;
     /**
      * The cell's stored bytes, its whole width: untrimmed, not cut at a NUL, not copied. A
      * text that reads whole as a number from these holds no NUL, so it reads the same as
@@ -71,16 +79,15 @@ public:
     std::string_view storedBytes(int record, int field) const;
 
     /** The code page the texts are decoded from, as a QStringDecoder name. */
-    QString codePage() const { return codePage_; }
-    QString codePageNote() const { return codePageNote_; }
-    /** Encodes a text into the table's code page, for files that must match it byte for byte. */
-    QByteArray encode(const QString& text) const;
+    QString codePage() const override { return codePage_; }
+    QString codePageNote() const override { return codePageNote_; }
+    QByteArray encode(const QString& text) const override;
 
     /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }
     /** Records the header states, and records the file really holds (deleted ones included). */
-    std::uint32_t declaredRecordCount() const { return layout_.declaredRecords; }
-    std::size_t storedRecordCount() const {
+    std::uint32_t declaredRecordCount() const override { return layout_.declaredRecords; }
+    std::size_t storedRecordCount() const override {
         return static_cast<std::size_t>(recordCount_ + deletedCount_);
     }
 

@@ -140,7 +140,7 @@ private slots:
     void cancelAfterALoadLoadsTheSameTableAgain() {
         openChosen("places.dbf");
         child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(2);
-        const DbfTableModel* first = gridModel();
+        const TableModel* first = gridModel();
         QFile::remove(program->filePath("favoritefolders.dat"));
 
         cancelNextDialog();
@@ -223,7 +223,7 @@ private slots:
 
     void aTableThatCannotBeOpened() {
         openChosen("places.dbf");
-        const DbfTableModel* before = gridModel();
+        const TableModel* before = gridModel();
         writeBytes(tables->filePath("broken.dbf"),
                    QByteArray("not a table at all, not even close"));
         choose("broken.dbf");

@@ -1,4 +1,5 @@
 #include "Analysis.h"
+#include "DbfTable.h"
 #include "FieldValues.h"
 #include "TestTables.h"
 

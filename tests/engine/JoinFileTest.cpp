@@ -1,6 +1,7 @@
 #include "JoinFile.h"
 #include "Analysis.h"
 #include "DbfTable.h"
+#include "Table.h"
 #include "TestTables.h"
 
 #include <QDir>
@@ -74,7 +75,7 @@ protected:
         return opened;
     }
 
-    AnalysisResults analyse(const DbfTable& analysed, int field) {
+    AnalysisResults analyse(const Table& analysed, int field) {
         const AnalysisOutcome outcome = RunAnalysis(analysed, field, dir.path());
         EXPECT_TRUE(outcome.completed()) << outcome.message.toStdString();
         return outcome.results;

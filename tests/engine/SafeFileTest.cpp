@@ -1,5 +1,6 @@
 #include "SafeFile.h"
 #include "Analysis.h"
+#include "DbfTable.h"
 #include "FavoriteFolder.h"
 #include "JoinFile.h"
 #include "TestTables.h"

@@ -4,6 +4,7 @@
 #include "DbfTable.h"
 #include "FakePlatform.h"
 #include "JoinHost.h"
+#include "Table.h"
 #include "TestTables.h"
 #include "frmJoin.h"
 
@@ -27,13 +28,13 @@ const QString kGolden = QStringLiteral(QUARVEL_TEST_DATA "/join/worked-Join.txt"
 
 /** The main window as the join window sees it: a table, its chosen field, a status line. */
 struct FakeJoinHost final : JoinHost {
-    std::shared_ptr<const DbfTable> table;
+    std::shared_ptr<const Table> table;
     int field = -1;
     QString status;
     int currentRecord = -1;
     int currentField = -1;
 
-    std::shared_ptr<const DbfTable> shownTable() const override { return table; }
+    std::shared_ptr<const Table> shownTable() const override { return table; }
     int analysedField() const override { return field; }
     void setStatusText(const QString& text) override { status = text; }
     void setGridCurrentCell(int record, int f) override {

@@ -1,5 +1,6 @@
 #include "Analysis.h"
 #include "BackgroundWork.h"
+#include "DbfTable.h"
 #include "FakePlatform.h"
 #include "LocaleNumbers.h"
 #include "PainterCanvas.h"
@@ -160,7 +161,7 @@ private slots:
         QTemporaryDir dir;
         testing::writeTable(dir.filePath("large.dbf"), testing::largeNumberTable(300000));
         QString error;
-        std::shared_ptr<const DbfTable> table = DbfTable::open(dir.filePath("large.dbf"), error);
+        std::shared_ptr<const Table> table = DbfTable::open(dir.filePath("large.dbf"), error);
         const AnalysisOutcome outcome = RunAnalysis(*table, 0, dir.path());
         QVERIFY(outcome.completed());
         *results = outcome.results;
@@ -187,7 +188,7 @@ private slots:
         QVERIFY(view->cmdDetail->isEnabled());
 
         // The records were found with the drawing: the table is not read again at the hover.
-        view->setTableSource([] { return std::shared_ptr<const DbfTable>(); });
+        view->setTableSource([] { return std::shared_ptr<const Table>(); });
         std::optional<DisplayList::Operation> last;
         for (const auto& op : view->PicBox->displayList().operations()) {
             if (op.kind == DisplayList::Kind::Circle) {
@@ -261,7 +262,7 @@ private slots:
         QTemporaryDir dir;
         testing::writeTable(dir.filePath("t.dbf"), testing::textTable("V", {"5", "3", "8", "1"}));
         QString error;
-        std::shared_ptr<const DbfTable> table = DbfTable::open(dir.filePath("t.dbf"), error);
+        std::shared_ptr<const Table> table = DbfTable::open(dir.filePath("t.dbf"), error);
         const AnalysisOutcome outcome = RunAnalysis(*table, 0, dir.path());
         QVERIFY(outcome.completed());
         *results = outcome.results;

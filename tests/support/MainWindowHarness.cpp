@@ -63,8 +63,8 @@ void MainWindowHarness::waitForWork() {
     QTRY_VERIFY_WITH_TIMEOUT(!fakes->work.busy(), 60000);
 }
 
-DbfTableModel* MainWindowHarness::gridModel() const {
-    return window->findChild<DbfTableModel*>(QStringLiteral("Data1"));
+TableModel* MainWindowHarness::gridModel() const {
+    return window->findChild<TableModel*>(QStringLiteral("Data1"));
 }
 
 int MainWindowHarness::gridRowCount() const {

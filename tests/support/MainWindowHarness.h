@@ -3,8 +3,8 @@
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
 #include "Controls.h"
-#include "DbfTableModel.h"
 #include "FakePlatform.h"
+#include "TableModel.h"
 #include "TestTables.h"
 #include "frmQuarvel.h"
 
@@ -49,7 +49,7 @@ protected:
     void waitForWork();
 
     /** The grid's model, nullptr before a table has been loaded. */
-    DbfTableModel* gridModel() const;
+    TableModel* gridModel() const;
     /** The grid as a whole: row 0 the field names, column 0 empty; 1 x 1 with no table. */
     int gridRowCount() const;
     int gridColumnCount() const;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DbfTable.h"
+#include "Table.h"
 
 #include <QAbstractTableModel>
 
@@ -16,16 +16,16 @@ namespace quarvel {
  * The rest of the program sees the grid as a whole: row 0 holds the field names and rows
  * 1 to gridRowCount() - 1 the records; column 0 is empty. gridText() reads any of it.
  */
-class DbfTableModel : public QAbstractTableModel {
+class TableModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit DbfTableModel(std::shared_ptr<const DbfTable> table, QObject* parent = nullptr);
-    ~DbfTableModel() override;
+    explicit TableModel(std::shared_ptr<const Table> table, QObject* parent = nullptr);
+    ~TableModel() override;
 
-    const DbfTable& table() const { return *table_; }
+    const Table& table() const { return *table_; }
     /** The table, to be kept by whoever needs it beyond the grid's life. */
-    std::shared_ptr<const DbfTable> sharedTable() const { return table_; }
+    std::shared_ptr<const Table> sharedTable() const { return table_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -42,7 +42,7 @@ public:
     int suggestedColumnWidth(int column, int averageCharWidth) const;
 
 private:
-    std::shared_ptr<const DbfTable> table_;
+    std::shared_ptr<const Table> table_;
 };
 
 } // namespace quarvel

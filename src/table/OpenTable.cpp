@@ -1,0 +1,33 @@
+#include "OpenTable.h"
+
+#include "DbfTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quarvel {
+
+QString ShapefileTable(const QString& shpPath) {
+    const QFileInfo shp(shpPath);
+    const QDir folder = shp.absoluteDir();
+    const QString wanted = shp.completeBaseName() + QStringLiteral(".dbf");
+    if (QFileInfo(folder.filePath(wanted)).exists()) {
+        return folder.filePath(wanted);
+    }
+    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+            return folder.filePath(entry);
+        }
+    }
+    return folder.filePath(wanted);
+}
+
+std::unique_ptr<Table> OpenTable(const QString& path, QString& error,
+                                 const std::function<bool(double)>& onFraction) {
+    if (QFileInfo(path).suffix().compare(QLatin1String("shp"), Qt::CaseInsensitive) == 0) {
+        return DbfTable::open(ShapefileTable(path), error, onFraction);
+    }
+    return DbfTable::open(path, error, onFraction);
+}
+
+} // namespace quarvel
