@@ -1,6 +1,7 @@
 #include "OpenTable.h"
 
 #include "DbfTable.h"
+#include "GdalTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +24,16 @@ QString ShapefileTable(const QString& shpPath) {
 }
 
 std::unique_ptr<Table> OpenTable(const QString& path, QString& error,
-                                 const std::function<bool(double)>& onFraction) {
+                                 const std::function<bool(double)>& onFraction,
+                                 const QString& layer) {
+    if (IsLayerSource(path)) {
+        return GdalTable::open(path, layer, error, onFraction);
+    }
+    if (!layer.isEmpty()) {
+        error = QStringLiteral("A dBASE table has no layers: \"%1\" cannot be opened in it.")
+                    .arg(layer);
+        return nullptr;
+    }
     if (QFileInfo(path).suffix().compare(QLatin1String("shp"), Qt::CaseInsensitive) == 0) {
         return DbfTable::open(ShapefileTable(path), error, onFraction);
     }
