@@ -120,14 +120,7 @@ OGRLayer* chooseLayer(GDALDataset& dataset, const QString& wanted, QString& erro
 
 } // namespace
 
-bool IsLayerSource(const QString& path) {
-    static const QStringList kLayerSuffixes = {QStringLiteral("gpkg"),    QStringLiteral("fgb"),
-                                               QStringLiteral("geojson"), QStringLiteral("json"),
-                                               QStringLiteral("csv"),     QStringLiteral("xlsx"),
-                                               QStringLiteral("ods"),     QStringLiteral("sqlite")};
-    return kLayerSuffixes.contains(QFileInfo(path).suffix().toLower());
-}
-
+// Declared with OpenTable, as the callers ask it before they open a layer.
 std::vector<LayerInfo> SourceLayers(const QString& path, QString& error) {
     const Dataset dataset = openSource(path, error);
     if (!dataset) {

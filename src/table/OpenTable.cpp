@@ -23,6 +23,14 @@ QString ShapefileTable(const QString& shpPath) {
     return folder.filePath(wanted);
 }
 
+bool IsLayerSource(const QString& path) {
+    static const QStringList kLayerSuffixes = {QStringLiteral("gpkg"),    QStringLiteral("fgb"),
+                                               QStringLiteral("geojson"), QStringLiteral("json"),
+                                               QStringLiteral("csv"),     QStringLiteral("xlsx"),
+                                               QStringLiteral("ods"),     QStringLiteral("sqlite")};
+    return kLayerSuffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
 std::unique_ptr<Table> OpenTable(const QString& path, QString& error,
                                  const std::function<bool(double)>& onFraction,
                                  const QString& layer) {
