@@ -2,6 +2,7 @@
 
 #include "Analysis.h"
 #include "JoinFile.h"
+#include "OpenTable.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -23,9 +24,14 @@ const char* const kAnalyseUsage =
     "windows: Unsorted-Sorted.csv (every value in table order beside the values in\n"
     "ascending order) and, when asked, the results file, the join file and the chart.\n"
     "\n"
+    "A table is a dBASE table (.dbf), the .dbf of a shapefile (.shp), or a layer of a\n"
+    "GeoPackage, FlatGeobuf, GeoJSON, CSV, XLSX, ODS or SQLite file, read through GDAL.\n"
+    "\n"
     "Options:\n"
     "  --field NAME          the field to analyse; by default the first field whose first\n"
     "                        record starts with a number, as the main window preselects it\n"
+    "  --layer NAME          the layer to analyse in each layer source (.gpkg, .fgb, .geojson,\n"
+    "                        .json, .csv, .xlsx, .ods, .sqlite); needed when one holds several\n"
     "  --results             also write the results file (Median.csv)\n"
     "  --results-file FILE   write the results file under this name (implies --results)\n"
     "  --join KEY            also write the join file (Join.txt), keyed by the field KEY\n"
@@ -111,6 +117,7 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     // The usage texts above are the help; QCommandLineParser only reads the arguments.
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption field(QStringLiteral("field"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption layer(QStringLiteral("layer"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption results(QStringLiteral("results"));
     const QCommandLineOption resultsFile(QStringLiteral("results-file"), QString(),
                                          QStringLiteral("FILE"));
@@ -122,8 +129,8 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
                                   QStringLiteral("basic|detailed"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption json(QStringLiteral("json"));
-    const QList<QCommandLineOption> all{help,     field,   results, resultsFile, join,
-                                        joinFile, picture, view,    outDir,      json};
+    const QList<QCommandLineOption> all{help,     field,   layer, results, resultsFile, join,
+                                        joinFile, picture, view,  outDir,  json};
     if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
         error = *wrong;
         return std::nullopt;
@@ -144,6 +151,7 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     // Given more than once, the last one counts.
     options.tables = parser.positionalArguments();
     options.field = parser.value(field);
+    options.layer = parser.value(layer);
     options.results = parser.isSet(results) || parser.isSet(resultsFile);
     options.resultsFile = parser.isSet(resultsFile) ? parser.value(resultsFile) : kResultsFileName;
     options.joinKey = parser.value(join);
@@ -156,8 +164,19 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     options.outDir = parser.value(outDir);
     options.json = parser.isSet(json);
 
+    // Only a layer source has layers: a dBASE table (a shapefile's too) has none to name.
+    QString withoutLayers;
+    for (const QString& table : options.tables) {
+        if (withoutLayers.isEmpty() && !IsLayerSource(table)) {
+            withoutLayers = table;
+        }
+    }
     if (options.tables.isEmpty()) {
         error = QStringLiteral("name at least one table");
+    } else if (!options.layer.isEmpty() && !withoutLayers.isEmpty()) {
+        error = QStringLiteral("--layer is for layer sources (.gpkg, .fgb, .geojson, .json, "
+                               ".csv, .xlsx, .ods, .sqlite), not for \"%1\"")
+                    .arg(withoutLayers);
     } else if (options.joinFileGiven && options.joinKey.isEmpty()) {
         error = QStringLiteral("--join-file needs --join KEY");
     } else if (options.viewGiven && options.picture.isEmpty()) {

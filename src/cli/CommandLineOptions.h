@@ -18,6 +18,7 @@ extern const char* const kAnalyseUsage;
 struct AnalyseOptions {
     QStringList tables;
     QString field;
+    QString layer; ///< the layer of each layer source (OpenTable), or empty
     bool results = false;
     QString resultsFile;
     QString joinKey;

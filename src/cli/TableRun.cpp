@@ -31,10 +31,13 @@ bool TableRun::run() {
     QString problem;
     bool readStopped = false;
     // Ctrl+C stops a long read too, between the pieces it reads.
-    const std::unique_ptr<Table> table = OpenTable(plan_.table, problem, [&readStopped](double) {
-        readStopped = Interrupted();
-        return !readStopped;
-    });
+    const std::unique_ptr<Table> table = OpenTable(
+        plan_.table, problem,
+        [&readStopped](double) {
+            readStopped = Interrupted();
+            return !readStopped;
+        },
+        options_.layer);
     if (!table) {
         return refuse(readStopped ? kStopped
                                   : QStringLiteral("%1 (%2)").arg(OpenFailureMessage(), problem));

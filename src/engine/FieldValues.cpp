@@ -10,9 +10,13 @@
 namespace quarvel {
 
 QString CellProblem::describe() const {
-    const QString what = text.trimmed().isEmpty()
-                             ? QStringLiteral("is empty")
-                             : QStringLiteral("holds \"%1\", which is not a number").arg(text);
+    const QString what =
+        tooLarge ? QStringLiteral("holds %1, a whole number too large to be held exactly "
+                                  "(beyond 2^53 in magnitude)")
+                       .arg(text)
+        : text.trimmed().isEmpty()
+            ? QStringLiteral("is empty")
+            : QStringLiteral("holds \"%1\", which is not a number").arg(text);
     return QStringLiteral("Record %1 of the field %2 %3").arg(record).arg(field, what);
 }
 
@@ -30,13 +34,15 @@ FieldValues ReadFieldValues(const Table& table, int field, const QLocale& locale
             table.prefetch(record + kAhead, field);
         }
         std::optional<double> value = table.storedNumber(record, field);
-        if (!value) {
+        // A whole number no double holds exactly is refused rather than rounded.
+        const bool tooLarge = !value && table.numberTooLarge(record, field);
+        if (!value && !tooLarge) {
             value = CellValue(table, record, field, locale);
         }
         if (!value) {
             read.values.clear();
-            read.problem =
-                CellProblem{record + 1, table.fieldName(field), table.cellText(record, field)};
+            read.problem = CellProblem{record + 1, table.fieldName(field),
+                                       table.cellText(record, field), tooLarge};
             return read;
         }
         read.values[static_cast<std::size_t>(record)] = *value;

@@ -17,9 +17,13 @@ namespace quarvel {
 struct CellProblem {
     int record = 0; ///< counting from 1, in table order
     QString field;
-    QString text; ///< the cell as the grid shows it
+    QString text;          ///< the cell as the grid shows it
+    bool tooLarge = false; ///< a whole number beyond 2^53 in magnitude (Table::numberTooLarge)
 
-    /** "Record 3 of the field POP is empty" or "... holds "n/a", which is not a number". */
+    /**
+     * "Record 3 of the field POP is empty", "... holds "n/a", which is not a number" or
+     * "... holds 9007199254740993, a whole number too large to be held exactly".
+     */
     QString describe() const;
 };
 

@@ -1,6 +1,7 @@
 #include "OpenTable.h"
 
 #include "DbfTable.h"
+#include "GdalTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,8 +23,25 @@ QString ShapefileTable(const QString& shpPath) {
     return folder.filePath(wanted);
 }
 
+bool IsLayerSource(const QString& path) {
+    static const QStringList kLayerSuffixes = {QStringLiteral("gpkg"),    QStringLiteral("fgb"),
+                                               QStringLiteral("geojson"), QStringLiteral("json"),
+                                               QStringLiteral("csv"),     QStringLiteral("xlsx"),
+                                               QStringLiteral("ods"),     QStringLiteral("sqlite")};
+    return kLayerSuffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
 std::unique_ptr<Table> OpenTable(const QString& path, QString& error,
-                                 const std::function<bool(double)>& onFraction) {
+                                 const std::function<bool(double)>& onFraction,
+                                 const QString& layer) {
+    if (IsLayerSource(path)) {
+        return GdalTable::open(path, layer, error, onFraction);
+    }
+    if (!layer.isEmpty()) {
+        error = QStringLiteral("A dBASE table has no layers: \"%1\" cannot be opened in it.")
+                    .arg(layer);
+        return nullptr;
+    }
     if (QFileInfo(path).suffix().compare(QLatin1String("shp"), Qt::CaseInsensitive) == 0) {
         return DbfTable::open(ShapefileTable(path), error, onFraction);
     }

@@ -44,6 +44,16 @@ public:
      * Real or Integer. Nothing when the cell is to be read through its text instead.
      */
     virtual std::optional<double> storedNumber(int record, int field) const = 0;
+    /**
+     * Whether a cell holds a whole number beyond 2^53 in magnitude, which no double holds
+     * exactly (a layer's Integer64): storedNumber gives nothing for it, and the analysis
+     * refuses it rather than take a rounded value.
+     */
+    virtual bool numberTooLarge(int record, int field) const {
+        static_cast<void>(record);
+        static_cast<void>(field);
+        return false;
+    }
     /** A hint that a cell will be asked for soon, so that its bytes are on their way. */
     virtual void prefetch(int record, int field) const {
         static_cast<void>(record);

@@ -1,5 +1,6 @@
 #include "BoxPlot.h"
 #include "Controls.h"
+#include "LayerFiles.h"
 #include "MainWindowHarness.h"
 #include "PlotPicture.h"
 #include "frmJoin.h"
@@ -223,6 +224,32 @@ private slots:
             QVERIFY2(help.out.contains(option), option);
         }
         QCOMPARE(runProgram({"--help"}, folder()).status, 0);
+    }
+
+    void layersAreNamedWhenASourceHoldsSeveral() {
+        writeTable(inFolder("small.dbf"), textTable("NAME", {"a", "b"}));
+        writeTable(inFolder("numbers.dbf"), largeNumberTable(5));
+        translateLayer(inFolder("small.dbf"), inFolder("two.gpkg"),
+                       {"-f", "GPKG", "-nln", "names"});
+        translateLayer(inFolder("numbers.dbf"), inFolder("two.gpkg"),
+                       {"-update", "-nln", "numbers"});
+
+        const Finished unnamed = runProgram({"analyse", "two.gpkg"}, folder());
+        QCOMPARE(unnamed.status, 1);
+        QVERIFY2(unnamed.err.contains("The file holds 2 layers, so the one to open must be "
+                                      "named: \"names\", \"numbers\"."),
+                 qPrintable(unnamed.err));
+        QVERIFY(!QFile::exists(inFolder("Unsorted-Sorted.csv")));
+
+        const Finished named = runProgram({"analyse", "two.gpkg", "--layer", "numbers"}, folder());
+        QCOMPARE(named.status, 0);
+        QCOMPARE(named.err, QString());
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")).count('\n'), 6); // header, 5 values
+
+        const Finished dbase = runProgram({"analyse", "numbers.dbf", "--layer", "x"}, folder());
+        QCOMPARE(dbase.status, 2);
+        QVERIFY2(dbase.err.contains("--layer is for layer sources"), qPrintable(dbase.err));
+        QVERIFY(runProgram({"analyse", "--help"}, folder()).out.contains("--layer NAME"));
     }
 
     void ctrlCLeavesNoHalfMadeFile() {

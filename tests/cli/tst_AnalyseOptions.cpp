@@ -15,6 +15,9 @@ QString summary(const AnalyseOptions& options) {
     if (!options.field.isEmpty()) {
         parts << QStringLiteral("field ") + options.field;
     }
+    if (!options.layer.isEmpty()) {
+        parts << QStringLiteral("layer ") + options.layer;
+    }
     if (options.results) {
         parts << QStringLiteral("results ") + options.resultsFile;
     }
@@ -67,6 +70,9 @@ private slots:
         QTest::newRow("help, a value after it ignored")
             << QStringList{"--help=x", "--field", "F"} << "help";
         QTest::newRow("help without tables") << QStringList{"-h"} << "help";
+        QTest::newRow("a layer of each source")
+            << QStringList{"a.gpkg", "--layer", "roads", "B.CSV", "c.geojson"}
+            << "tables a.gpkg B.CSV c.geojson | layer roads";
 
         // Wrong usage: the first wrong argument, in the command's own words.
         QTest::newRow("unknown") << QStringList{"a.dbf", "--frob=1"}
@@ -97,6 +103,14 @@ private slots:
         QTest::newRow("picture of no kind")
             << QStringList{"a.dbf", "--picture", "c.gif"}
             << "wrong: --picture needs a name ending in .png, .svg or .pdf";
+        QTest::newRow("a layer of a dBASE table")
+            << QStringList{"a.gpkg", "b.dbf", "--layer=roads"}
+            << "wrong: --layer is for layer sources (.gpkg, .fgb, .geojson, .json, .csv, .xlsx, "
+               ".ods, .sqlite), not for \"b.dbf\"";
+        QTest::newRow("a layer of a shapefile")
+            << QStringList{"--layer", "roads", "a.SHP"}
+            << "wrong: --layer is for layer sources (.gpkg, .fgb, .geojson, .json, .csv, .xlsx, "
+               ".ods, .sqlite), not for \"a.SHP\"";
     }
 
     void readsTheArguments() {
