@@ -82,7 +82,7 @@ std::optional<QString> classify(const Table& table, int field, const AnalysisRes
         RecordClass& rankAndNote = classes[static_cast<std::size_t>(record)];
         rankAndNote.rank = static_cast<std::uint8_t>(JoinRank(*v, results));
         const std::string_view note = JoinNote(*v, results);
-        while (note != kJoinNotes[rankAndNote.note]) {
+        while (rankAndNote.note < 4 && note != kJoinNotes[rankAndNote.note]) {
             ++rankAndNote.note;
         }
     }
@@ -131,11 +131,21 @@ std::optional<QString> openSource(const Table& table, const QString& layerName,
     } else if (dataset && dataset->GetLayerCount() == 1) {
         source.layer = dataset->GetLayer(0);
     }
+    if (source.layer == nullptr && source.dbf != nullptr) {
+        return QStringLiteral("The shapes beside the table could not be read from \"%1\": %2.\r\n"
+                              "Repair the shapefile, or move it away to write the ranked layer "
+                              "without shapes.")
+            .arg(QDir::toNativeSeparators(path), ranked::GdalReason());
+    }
     if (source.layer == nullptr) {
+        QString reason = QStringLiteral("it holds several layers");
+        if (!dataset) {
+            reason = ranked::GdalReason();
+        } else if (!layerName.isEmpty()) {
+            reason = QStringLiteral("it holds no layer named \"%1\"").arg(layerName);
+        }
         return QStringLiteral("The layer could not be read again from \"%1\" to copy it: %2.")
-            .arg(QDir::toNativeSeparators(path),
-                 dataset ? QStringLiteral("it holds no single layer of that name")
-                         : ranked::GdalReason());
+            .arg(QDir::toNativeSeparators(path), reason);
     }
     if (source.dbf != nullptr) {
         // Only the shapes are read from the shapefile; the records come from the table.
