@@ -269,7 +269,7 @@ RankedOutcome WriteRankedLayer(const Table& table, int valueField, const Analysi
                 ranked::DbfLimitRefusal(fields, static_cast<std::int64_t>(classes.size()))) {
             return refused(*refusal);
         }
-        if (source.layer == nullptr) {
+        if (source.layer == nullptr || source.layer->GetGeomType() == wkbNone) {
             outcome.notes << QStringLiteral("The table has no shapes, so every shape of the "
                                             "shapefile is empty.");
         }
