@@ -3,6 +3,7 @@
 #include "Analysis.h"
 #include "JoinFile.h"
 #include "OpenTable.h"
+#include "RankedLayer.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -38,6 +39,7 @@ const char* const kAnalyseUsage =
     "  --join-file FILE      write the join file under this name (needs --join)\n"
     "  --picture FILE        also draw the chart into FILE: .png, .svg or .pdf\n"
     "  --view basic|detailed the chart's view (default basic; needs --picture)\n"
+    "  --ranked FILE         also write a copy of the layer with RANK and NOTE: .gpkg or .shp\n"
     "  --out-dir DIR         put every file into DIR (created when missing) instead of beside\n"
     "                        the table; with several tables into DIR/<table name>/\n"
     "  --json                print one JSON object per table on standard output: the table,\n"
@@ -127,10 +129,11 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     const QCommandLineOption picture(QStringLiteral("picture"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption view(QStringLiteral("view"), QString(),
                                   QStringLiteral("basic|detailed"));
+    const QCommandLineOption ranked(QStringLiteral("ranked"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption json(QStringLiteral("json"));
     const QList<QCommandLineOption> all{help,     field,   layer, results, resultsFile, join,
-                                        joinFile, picture, view,  outDir,  json};
+                                        joinFile, picture, view,  ranked,  outDir,      json};
     if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
         error = *wrong;
         return std::nullopt;
@@ -161,6 +164,7 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     options.viewGiven = parser.isSet(view);
     options.view =
         parser.value(view) == QLatin1String("detailed") ? ChartView::Detailed : ChartView::Basic;
+    options.ranked = parser.value(ranked);
     options.outDir = parser.value(outDir);
     options.json = parser.isSet(json);
 
@@ -183,6 +187,8 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
         error = QStringLiteral("--view needs --picture FILE");
     } else if (!options.picture.isEmpty() && !IsPictureFileName(options.picture)) {
         error = QStringLiteral("--picture needs a name ending in .png, .svg or .pdf");
+    } else if (!options.ranked.isEmpty() && !IsRankedLayerName(options.ranked)) {
+        error = QStringLiteral("--ranked needs a name ending in .gpkg or .shp");
     }
     if (!error.isEmpty()) {
         return std::nullopt;

@@ -27,6 +27,7 @@ struct AnalyseOptions {
     QString picture;
     ChartView view = ChartView::Basic;
     bool viewGiven = false;
+    QString ranked; ///< empty when no ranked layer is asked for
     QString outDir;
     bool json = false;
     bool help = false;

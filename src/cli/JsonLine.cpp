@@ -72,7 +72,8 @@ private:
 
 } // namespace
 
-QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results) {
+QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
+                           const QString& ranked) {
     const JoinCounts counts = CountJoinClasses(results);
     OrderedObject ranks;
     for (int rank = 1; rank <= 4; ++rank) {
@@ -96,6 +97,9 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results)
         .add(QStringLiteral("upper_outer_fence"), jsonNumber(results.UpperOuterFence))
         .add(QStringLiteral("ranks"), ranks.text())
         .add(QStringLiteral("notes"), notes.text());
+    if (!ranked.isEmpty()) {
+        line.add(QStringLiteral("ranked"), jsonString(ranked));
+    }
     return line.text() + '\n';
 }
 

@@ -10,10 +10,11 @@ namespace quarvel {
 /**
  * The line `--json` prints for a completed table: table (as given), field, records, the
  * quartiles, the four fences, then the records of each rank ("1" to "4") and of each note
- * (within, then the possible, then the probable outliers), in that order, with ", " and ": "
- * between the members, and a newline.
+ * (within, then the possible, then the probable outliers), then the ranked layer written (when
+ * ranked is not empty), in that order, with ", " and ": " between the members, and a newline.
  */
-QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results);
+QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
+                           const QString& ranked = QString());
 
 /** The line `--json` prints for a refused table: {"table": ..., "error": ...} and a newline. */
 QByteArray RefusalJsonLine(const QString& table, const QString& message);

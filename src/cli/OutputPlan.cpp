@@ -1,6 +1,7 @@
 #include "OutputPlan.h"
 
 #include "Analysis.h"
+#include "RankedLayer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,6 +42,9 @@ TablePlan planFor(const QString& table, const AnalyseOptions& options) {
     if (!options.picture.isEmpty()) {
         plan.picture = place(options.picture);
     }
+    if (!options.ranked.isEmpty()) {
+        plan.ranked = place(options.ranked);
+    }
     return plan;
 }
 
@@ -53,6 +57,9 @@ QStringList TablePlan::paths() const {
         if (!path.isEmpty()) {
             all << path;
         }
+    }
+    if (!ranked.isEmpty()) {
+        all << RankedLayerFiles(ranked);
     }
     return all;
 }

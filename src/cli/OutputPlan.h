@@ -18,8 +18,12 @@ struct TablePlan {
     QString results; ///< empty when no results file is asked for
     QString join;    ///< empty when no join file is asked for
     QString picture; ///< empty when no picture is asked for
+    QString ranked;  ///< empty when no ranked layer is asked for
 
-    /** Every file the table's run may write, the intermediate files included. */
+    /**
+     * Every file the table's run may write, the intermediate files included (all the files of a
+     * ranked shapefile).
+     */
     QStringList paths() const;
 };
 

@@ -7,6 +7,7 @@
 #include "FieldValues.h"
 #include "JoinFile.h"
 #include "JsonLine.h"
+#include "RankedLayer.h"
 #include "SafeFile.h"
 #include "TerminalProgress.h"
 
@@ -82,6 +83,12 @@ bool TableRun::run() {
             return refuse(*family);
         }
     }
+    if (!plan_.ranked.isEmpty()) {
+        if (const std::optional<QString> refusal =
+                RankedLayerRefusal(table->path(), plan_.ranked)) {
+            return refuse(*refusal);
+        }
+    }
     // A folder made here for a table that is then refused is removed again.
     createdFolder_ = !QFileInfo::exists(plan_.folder);
     if (!QDir().mkpath(plan_.folder)) {
@@ -113,6 +120,18 @@ bool TableRun::run() {
             return refuse(join.stopped ? kStopped : join.message);
         }
     }
+    QStringList rankedNotes;
+    if (!plan_.ranked.isEmpty()) {
+        progress.stage(
+            QStringLiteral("Writing ranked layer (%1).").arg(QFileInfo(plan_.ranked).fileName()));
+        const RankedOutcome ranked = WriteRankedLayer(*table, field, results, plan_.ranked,
+                                                      &progress, QLocale(), options_.layer);
+        if (!ranked.written) {
+            progress.finish();
+            return refuse(ranked.stopped ? kStopped : ranked.message);
+        }
+        rankedNotes = ranked.notes;
+    }
     if (!plan_.picture.isEmpty()) {
         UniformSequence heights; // as after the program's start
         const DisplayList drawing = DrawChart(results, options_.view, heights);
@@ -124,8 +143,13 @@ bool TableRun::run() {
         }
     }
     progress.finish();
+    // What the shapefile's limits changed is said once the table's work is done.
+    for (const QString& note : rankedNotes) {
+        std::fprintf(err_, "quarvel: %s: note: %s\n", plan_.table.toLocal8Bit().constData(),
+                     note.toLocal8Bit().constData());
+    }
     if (options_.json) {
-        std::fputs(ResultsJsonLine(plan_.table, results).constData(), out_);
+        std::fputs(ResultsJsonLine(plan_.table, results, plan_.ranked).constData(), out_);
         std::fflush(out_);
     }
     return true;

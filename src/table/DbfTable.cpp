@@ -244,15 +244,17 @@ QString DbfTable::fieldName(int field) const {
     return names_[static_cast<std::size_t>(field)];
 }
 
+std::size_t DbfTable::physicalRecord(int record) const {
+    return record < firstDeleted_ ? static_cast<std::size_t>(record)
+                                  : shown_[static_cast<std::size_t>(record - firstDeleted_)];
+}
+
 const char* DbfTable::field(int record, int fieldIndex) const {
     if (record < 0 || record >= recordCount_ || fieldIndex < 0 || fieldIndex >= fieldCount()) {
         return nullptr;
     }
-    const std::size_t physical = record < firstDeleted_
-                                     ? static_cast<std::size_t>(record)
-                                     : shown_[static_cast<std::size_t>(record - firstDeleted_)];
     return data_.data() + layout_.headerLength +
-           physical * static_cast<std::size_t>(layout_.recordLength) +
+           physicalRecord(record) * static_cast<std::size_t>(layout_.recordLength) +
            layout_.fields[static_cast<std::size_t>(fieldIndex)].offset;
 }
 

@@ -85,6 +85,11 @@ public:
 
     /** Records marked deleted, which are not shown. */
     int deletedRecordCount() const { return deletedCount_; }
+    /**
+     * Where a shown record lies among all the records the file holds, deleted ones included
+     * (counting from 0): the number of its shape in a shapefile beside the table.
+     */
+    std::size_t physicalRecord(int record) const;
     /** Records the header states, and records the file really holds (deleted ones included). */
     std::uint32_t declaredRecordCount() const override { return layout_.declaredRecords; }
     std::size_t storedRecordCount() const override {

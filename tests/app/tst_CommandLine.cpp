@@ -375,6 +375,83 @@ private slots:
         QVERIFY(QJsonDocument::fromJson(lines[2]).object()["error"].toString().contains(
             "no field named \"STATION\""));
     }
+
+    void rankedLayerBesideTheTable_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("GeoPackage") << "ranked.gpkg" << QStringList{"ranked.gpkg"} << QString();
+        // No shapes beside the table: a shapefile of empty shapes, no .prj, the table's code
+        // page (its language driver says windows-1252).
+        QTest::newRow("shapefile")
+            << "Ranked.SHP" << QStringList{"Ranked.CPG", "Ranked.DBF", "Ranked.SHP", "Ranked.SHX"}
+            << "quarvel: counties.dbf: note: The table has no shapes, so every shape of the "
+               "shapefile is empty.\n";
+    }
+
+    void rankedLayerBesideTheTable() {
+        QFETCH(QString, target);
+        QFETCH(QStringList, written);
+        QFETCH(QString, note);
+        QFile::copy(kSamples + "/counties.dbf", inFolder("counties.dbf"));
+        const Finished finished =
+            runProgram({"analyse", "counties.dbf", "--ranked", target, "--json"}, folder());
+        QCOMPARE(finished.status, 0);
+        QCOMPARE(finished.err, note);
+        // The last member names the layer where it was placed.
+        const QString placed = inFolder(target);
+        QVERIFY2(finished.out.endsWith(", \"ranked\": \"" + placed.toUtf8() + "\"}\n"),
+                 finished.out.constData());
+        QCOMPARE(QJsonDocument::fromJson(finished.out).object()["ranked"].toString(), placed);
+        QStringList files = QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        files.removeAll("counties.dbf");
+        files.removeAll("Unsorted-Sorted.csv");
+        QCOMPARE(files, written);
+        if (written.size() == 1) {
+            QVERIFY(fileBytes(placed).startsWith(QByteArray("SQLite format 3\0", 16)));
+        } else {
+            QCOMPARE(fileBytes(inFolder("Ranked.CPG")), QByteArray("1252"));
+        }
+    }
+
+    void rankedLayerRefusals_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QStringList table{"analyse", "counties.dbf"};
+        QTest::newRow("neither GeoPackage nor shapefile")
+            << (table + QStringList{"--ranked", "r.csv"}) << 2
+            << "quarvel analyse: --ranked needs a name ending in .gpkg or .shp\n";
+        QTest::newRow("onto the table's family")
+            << (table + QStringList{"--ranked", "COUNTIES.shp"}) << 1
+            << "The name \"COUNTIES.shp\" is the table being analyzed";
+        QTest::newRow("a shapefile's .dbf is another file's name")
+            << (table + QStringList{"--ranked", "r.shp", "--results-file", "r.dbf"}) << 2
+            << "would both write";
+        QTest::newRow("two tables, one layer")
+            << QStringList{"analyse", "counties.dbf", "stations.dbf", "--out-dir",
+                           "out",     "--ranked",     "sub/r.gpkg"}
+            << 2 << "would both write";
+        QTest::newRow("a folder that does not exist")
+            << (table + QStringList{"--ranked", "no/r.gpkg"}) << 1
+            << "The file \"r.gpkg\" could not be written in";
+    }
+
+    void rankedLayerRefusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        for (const char* name : {"counties.dbf", "stations.dbf"}) {
+            QFile::copy(kSamples + "/" + name, inFolder(QString::fromLatin1(name)));
+        }
+        const Finished finished = runProgram(arguments, folder());
+        QCOMPARE(finished.status, status);
+        QVERIFY2(finished.err.contains(message), qPrintable(finished.err));
+        // No layer, nor a part or a temporary of one.
+        const QStringList layers{"r.*", ".r.*", "COUNTIES.*"};
+        QCOMPARE(QDir(folder()).entryList(layers, QDir::Files | QDir::Hidden | QDir::CaseSensitive),
+                 QStringList());
+    }
 };
 
 QTEST_MAIN(tst_CommandLine)
