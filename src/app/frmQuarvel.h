@@ -4,6 +4,7 @@
 #include "AnalysisResults.h"
 #include "ChildWindows.h"
 #include "JoinHost.h"
+#include "OpenTable.h"
 #include "Platform.h"
 #include "TableModel.h"
 
@@ -88,6 +89,8 @@ private:
     void workBusy(bool busy);
     void showWorkFailure(const QString& message);
     void remember(const OpenFileChoice& choice);
+    void readTable(const QString& path, const QString& layer);
+    void chooseLayer(const QString& path, const std::vector<LayerInfo>& layers);
     void showTable(std::unique_ptr<Table> table, const QString& problem);
     void bindTable(std::unique_ptr<Table> table);
     void keepShownTable();

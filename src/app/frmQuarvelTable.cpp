@@ -87,10 +87,12 @@ void frmQuarvel::remember(const OpenFileChoice& choice) {
 
 namespace {
 
-// A table read on the worker, on its way to the grid.
+// A table read on the worker, on its way to the grid; or, for a source of several layers
+// with none named yet, its layers for the user to choose from.
 struct ReadTable {
     std::unique_ptr<Table> table;
     QString problem;
+    std::vector<LayerInfo> layers;
 };
 
 } // namespace
@@ -99,21 +101,42 @@ void frmQuarvel::LoadData() {
     if (platform_.work.busy()) {
         return; // Open is disabled while work runs
     }
-    TableName = dialogFileTitle_.size() >= 4 ? dialogFileTitle_.chopped(4) : QString();
+    TableName = IsLayerSource(dialogFileTitle_) ? QFileInfo(dialogFileTitle_).completeBaseName()
+                : dialogFileTitle_.size() >= 4  ? dialogFileTitle_.chopped(4)
+                                                : QString();
     ConnectAttempt = 1;
-    const QString path = TableFolder + dialogFileTitle_;
+    readTable(TableFolder + dialogFileTitle_, QString());
+}
+
+void frmQuarvel::readTable(const QString& path, const QString& layer) {
     const QPointer<frmQuarvel> self(this);
     const bool started = platform_.work.start<ReadTable>(
-        [path](Progress& progress) {
+        [path, layer](Progress& progress) {
             ReadTable read;
-            read.table = OpenTable(path, read.problem, [&progress](double done) {
-                progress.fraction(done);
-                return !progress.stopRequested();
-            });
+            QString named = layer;
+            if (named.isEmpty() && IsLayerSource(path)) {
+                read.layers = SourceLayers(path, read.problem);
+                if (read.layers.size() != 1) {
+                    return read; // several to choose from, or none to open
+                }
+                named = read.layers.front().name;
+            }
+            read.table = OpenTable(
+                path, read.problem,
+                [&progress](double done) {
+                    progress.fraction(done);
+                    return !progress.stopRequested();
+                },
+                named);
             return read;
         },
-        [self](ReadTable& read) {
-            if (self != nullptr) {
+        [self, path](ReadTable& read) {
+            if (self == nullptr) {
+                return;
+            }
+            if (read.table == nullptr && read.layers.size() > 1) {
+                self->chooseLayer(path, read.layers);
+            } else {
                 self->showTable(std::move(read.table), read.problem);
             }
         },
@@ -127,6 +150,29 @@ void frmQuarvel::LoadData() {
         keepShownTable(); // Open is disabled while work runs; a queued command changes nothing
         setStatusText(QStringLiteral("Ready..."));
     }
+}
+
+void frmQuarvel::chooseLayer(const QString& path, const std::vector<LayerInfo>& layers) {
+    QStringList items;
+    for (const LayerInfo& layer : layers) {
+        items << QStringLiteral("%1 (%2 records)").arg(layer.name).arg(layer.records);
+    }
+    const std::optional<int> chosen = platform_.dialogs.chooseItem(
+        this, QStringLiteral("Choose a layer"),
+        QStringLiteral("%1 holds several layers. Choose the one to open:")
+            .arg(QFileInfo(path).fileName()),
+        items);
+    if (!chosen) {
+        // Cancelled: the table shown before stays, or nothing when none was.
+        keepShownTable();
+        if (model_ == nullptr) {
+            txtInfile->setText(QLatin1String(kNoTableText));
+        }
+        setStatusText(QStringLiteral("Ready..."));
+        return;
+    }
+    setStatusText(QStringLiteral("Loading ") + TableFolder);
+    readTable(path, layers[static_cast<std::size_t>(*chosen)].name);
 }
 
 void frmQuarvel::showTable(std::unique_ptr<Table> table, const QString& problem) {

@@ -18,7 +18,10 @@ enum class MessageAnswer { Ok, Yes, No };
 /** The settings the open command gives the file-open dialog each time it shows it. */
 struct OpenFileSettings {
     /** Description|pattern pairs, each ended by "|". */
-    QString filter = QStringLiteral("Dbase attribute table (.dbf)|*.dbf|");
+    QString filter =
+        QStringLiteral("Dbase attribute table (.dbf)|*.dbf|"
+                       "GIS layers|*.gpkg;*.fgb;*.geojson;*.json;*.csv;*.xlsx;*.ods;*.sqlite;*.shp|"
+                       "All files|*|");
     /** The filter entry selected at first, counting from 1. */
     int filterIndex = 1;
     /** The folder the dialog opens in; empty means the process's current folder. */
@@ -69,6 +72,13 @@ public:
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
                                             const QStringList& filters,
                                             const QString& defaultName) = 0;
+
+    /**
+     * A modal list to choose one item from (the first chosen at first); the index chosen,
+     * or nothing when the user cancels.
+     */
+    virtual std::optional<int> chooseItem(QWidget* parent, const QString& title,
+                                          const QString& prompt, const QStringList& items) = 0;
 };
 
 } // namespace quarvel

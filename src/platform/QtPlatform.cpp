@@ -92,6 +92,17 @@ std::optional<OpenFileChoice> QtDialogs::openFile(QWidget* parent,
     return OpenFileChoice{fileName, QFileInfo(fileName).fileName()};
 }
 
+std::optional<int> QtDialogs::chooseItem(QWidget* parent, const QString& title,
+                                         const QString& prompt, const QStringList& items) {
+    bool accepted = false;
+    const QString chosen = QInputDialog::getItem(parent, title, prompt, items, 0, false, &accepted);
+    const qsizetype index = items.indexOf(chosen);
+    if (!accepted || index < 0) {
+        return std::nullopt;
+    }
+    return static_cast<int>(index);
+}
+
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& title,
                                            const QStringList& filters, const QString& defaultName) {
     QFileDialog dialog(parent, title);

@@ -20,6 +20,8 @@ public:
     std::optional<QString> saveFile(QWidget* parent, const QString& title,
                                     const QStringList& filters,
                                     const QString& defaultName) override;
+    std::optional<int> chooseItem(QWidget* parent, const QString& title, const QString& prompt,
+                                  const QStringList& items) override;
 };
 
 class ThreadSleepWaiter final : public Waiter {

@@ -58,7 +58,10 @@ private slots:
         waitForWork();
         QCOMPARE(fakes->dialogs.openDialogs.size(), size_t(1));
         const OpenFileSettings& shown = fakes->dialogs.openDialogs.front();
-        QCOMPARE(shown.filter, QStringLiteral("Dbase attribute table (.dbf)|*.dbf|"));
+        QCOMPARE(shown.filter,
+                 QStringLiteral("Dbase attribute table (.dbf)|*.dbf|"
+                                "GIS layers|*.gpkg;*.fgb;*.geojson;*.json;*.csv;*.xlsx;*.ods;"
+                                "*.sqlite;*.shp|All files|*|"));
         QCOMPARE(shown.filterIndex, 1);
         // No remembered folder and no samples beside the program: the home folder.
         QCOMPARE(QDir(shown.initialFolder), QDir::home());

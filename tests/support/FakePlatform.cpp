@@ -61,6 +61,17 @@ std::optional<QString> FakeDialogs::saveFile(QWidget*, const QString& title,
     return answer;
 }
 
+std::optional<int> FakeDialogs::chooseItem(QWidget*, const QString& title, const QString& prompt,
+                                           const QStringList& items) {
+    choices.push_back({title, prompt, items});
+    if (chooseAnswers.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<int> answer = chooseAnswers.front();
+    chooseAnswers.pop_front();
+    return answer;
+}
+
 void FakeWaiter::waitBlocking(int milliseconds) {
     waits.push_back(milliseconds);
     if (duringWait) {

@@ -65,6 +65,16 @@ public:
         QString defaultName;
     };
     std::vector<ShownSave> saveDialogs;
+
+    std::optional<int> chooseItem(QWidget* parent, const QString& title, const QString& prompt,
+                                  const QStringList& items) override;
+    std::deque<std::optional<int>> chooseAnswers; ///< none queued: cancelled
+    struct ShownChoice {
+        QString title;
+        QString prompt;
+        QStringList items;
+    };
+    std::vector<ShownChoice> choices;
 };
 
 /** A wait that returns at once, after running what the test wants to happen meanwhile. */
