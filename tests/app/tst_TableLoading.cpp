@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "LayerFiles.h"
 #include "MainWindowHarness.h"
 
 #include <QComboBox>
@@ -345,6 +346,35 @@ private slots:
         QCOMPARE(child<QLabel>(window.get(), "StatusBar1Records")->text(),
                  QStringLiteral("20 of 50 records readable; Code page file ignored: not a "
                                 "regular file"));
+    }
+
+    void aSourceOfSeveralLayersAsksWhichOne() {
+        // Two layers: "first" of three texts, "second" of five numbers.
+        writeTable(inFolder("a.dbf"), textTable("A", {"x", "y", "z"}));
+        translateLayer(inFolder("a.dbf"), inFolder("two.gpkg"), {"-f", "GPKG", "-nln", "first"});
+        writeTable(inFolder("b.dbf"), largeNumberTable(5));
+        translateLayer(inFolder("b.dbf"), inFolder("two.gpkg"), {"-update", "-nln", "second"});
+        openChosen("places.dbf");
+
+        // Cancel keeps the table that was shown.
+        choose("two.gpkg");
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
+        QCOMPARE(fakes->dialogs.choices.size(), size_t(1));
+        QCOMPARE(fakes->dialogs.choices.front().items,
+                 QStringList({"first (3 records)", "second (5 records)"}));
+        QCOMPARE(gridText(1, 1), QStringLiteral("Alder"));
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "places.dbf");
+
+        // The second layer, chosen, is shown.
+        fakes->dialogs.chooseAnswers.push_back(1);
+        choose("two.gpkg");
+        child<QAction>(window.get(), "mnuFileOpen")->trigger();
+        waitForWork();
+        QTRY_VERIFY(!fakes->work.busy());
+        QCOMPARE(gridRowCount(), 6);
+        QCOMPARE(gridText(0, 1), QStringLiteral("VALUE"));
+        QCOMPARE(child<QLineEdit>(window.get(), "txtInfile")->text(), folder() + "two.gpkg");
     }
 
     void clickingAColumnPicksItsField() {
