@@ -187,6 +187,8 @@ void frmQuarvel::buildMenus() {
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFileOpen = menuItem(mnuFile, "mnuFileOpen", QStringLiteral("Open"));
     mnuFileCreateJoin = menuItem(mnuFile, "mnuFileCreateJoin", QStringLiteral("Create Join file"));
+    mnuFileSaveRanked =
+        menuItem(mnuFile, "mnuFileSaveRanked", QStringLiteral("Save Ranked Layer As..."));
     mnuFileSep = mnuFile->addSeparator();
     mnuFileSep->setObjectName(QStringLiteral("mnuFileSep"));
     mnuFileExit = menuItem(mnuFile, "mnuFileExit", QStringLiteral("Exit"));
@@ -204,6 +206,7 @@ void frmQuarvel::buildMenus() {
     connect(mnuFileOpen, &QAction::triggered, this, &frmQuarvel::mnuFileOpen_Click);
     connect(mnuFileExit, &QAction::triggered, this, &frmQuarvel::mnuFileExit_Click);
     connect(mnuFileCreateJoin, &QAction::triggered, this, &frmQuarvel::mnuFileCreateJoin_Click);
+    connect(mnuFileSaveRanked, &QAction::triggered, this, &frmQuarvel::mnuFileSaveRanked_Click);
     connect(mnuViewQuarvel, &QAction::triggered, this, &frmQuarvel::mnuViewQuarvel_Click);
     connect(mnuHelpHowto, &QAction::triggered, this, &frmQuarvel::mnuHelpHowto_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmQuarvel::mnuHelpAbout_Click);
@@ -212,6 +215,7 @@ void frmQuarvel::buildMenus() {
 void frmQuarvel::Form_Load() {
     // The plot and the join export have nothing to show before the first completed run.
     mnuFileCreateJoin->setEnabled(false);
+    mnuFileSaveRanked->setEnabled(false);
     mnuViewQuarvel->setEnabled(false);
     centreOnScreen(*this);
     check->start();

@@ -98,6 +98,7 @@ private:
     void cmdCancel_Click();
     void mnuFileExit_Click();
     void mnuFileCreateJoin_Click();
+    void mnuFileSaveRanked_Click();
     void mnuViewQuarvel_Click();
     void mnuHelpHowto_Click();
     void mnuHelpAbout_Click();
@@ -128,6 +129,7 @@ private:
     QMenu* mnuFile;
     QAction* mnuFileOpen;
     QAction* mnuFileCreateJoin;
+    QAction* mnuFileSaveRanked;
     QAction* mnuFileSep;
     QAction* mnuFileExit;
     QMenu* mnuView;

@@ -3,6 +3,8 @@
 #include "Analysis.h"
 #include "BackgroundWork.h"
 #include "FieldValues.h"
+#include "JoinFile.h"
+#include "RankedLayer.h"
 #include "SafeFile.h"
 #include "WindowSetup.h"
 
@@ -116,6 +118,7 @@ void frmQuarvel::showOutcome(AnalysisOutcome outcome, const QString& folder) {
     setGridCurrentCell(model_ != nullptr ? model_->table().recordCount() - 1 : -1, FieldColumn - 1);
     offerToSave(folder);
     mnuFileCreateJoin->setEnabled(true);
+    mnuFileSaveRanked->setEnabled(true);
     mnuViewQuarvel->setEnabled(true);
     setStatusText(QStringLiteral("Calculations complete."));
 }
@@ -141,6 +144,80 @@ void frmQuarvel::offerToSave(const QString& folder) {
     }
     setStatusText(QStringLiteral(" ") + ResultFileName + QStringLiteral(" has been written to ") +
                   QDir::toNativeSeparators(folder + QLatin1Char('/')) + QStringLiteral("."));
+}
+
+void frmQuarvel::mnuFileSaveRanked_Click() {
+    if (platform_.work.busy()) {
+        return; // the command waits for running work
+    }
+    const auto error = [this](const QString& text) {
+        platform_.dialogs.message(this, text, QStringLiteral("Error!"), MessageButtons::Ok,
+                                  MessageIcon::Critical);
+    };
+    const std::shared_ptr<const Table> table = shownTable();
+    const int field = analysedField();
+    if (const std::optional<QString> refusal = JoinRefusal(table.get(), field, *results_)) {
+        error(*refusal);
+        return;
+    }
+    const QFileInfo source(table->path());
+    const std::optional<QString> target = platform_.dialogs.saveFile(
+        this, QStringLiteral("Save Ranked Layer As"),
+        {QStringLiteral("GeoPackage (*.gpkg)"), QStringLiteral("Shapefile (*.shp)")},
+        QDir(source.absolutePath()).filePath(source.completeBaseName() + "_ranked.gpkg"));
+    if (!target) {
+        return;
+    }
+    if (!IsRankedLayerName(*target)) {
+        error(QStringLiteral("A ranked layer is a GeoPackage (.gpkg) or a shapefile (.shp).\r\n"
+                             "Choose a name with one of those endings."));
+        return;
+    }
+    if (const std::optional<QString> refusal = RankedLayerRefusal(table->path(), *target)) {
+        error(*refusal);
+        return;
+    }
+    if (QFileInfo::exists(*target) &&
+        platform_.dialogs.message(this,
+                                  QStringLiteral("%1 already exists.\r\nReplace it?").arg(*target),
+                                  QStringLiteral("Save Ranked Layer As"), MessageButtons::YesNo,
+                                  MessageIcon::Question) != MessageAnswer::Yes) {
+        return;
+    }
+    const QString name = QFileInfo(*target).fileName();
+    setStatusText(QStringLiteral("Writing ranked layer (%1).").arg(name));
+    // Written on the worker, from the shared table and results.
+    const std::shared_ptr<const AnalysisResults> results = results_;
+    const QString path = *target;
+    const QLocale locale;
+    const QPointer<frmQuarvel> self(this);
+    const bool started = platform_.work.start<RankedOutcome>(
+        [table, field, results, path, locale](Progress& progress) {
+            return WriteRankedLayer(*table, field, *results, path, &progress, locale,
+                                    table->layerName());
+        },
+        [self, name](RankedOutcome& outcome) {
+            if (self == nullptr || outcome.stopped) {
+                return;
+            }
+            if (!outcome.written) {
+                self->showWorkFailure(outcome.message);
+                return;
+            }
+            QString text = QStringLiteral("Ranked layer written.");
+            if (!outcome.notes.isEmpty()) {
+                text += QStringLiteral("\r\n\r\n") + outcome.notes.join(QStringLiteral("\r\n"));
+            }
+            self->platform_.dialogs.message(self, text, QStringLiteral("File done."),
+                                            MessageButtons::Ok, MessageIcon::Information);
+            self->setStatusText(QStringLiteral(" %1 has been written.").arg(name));
+        },
+        [self](const QString& message) {
+            if (self != nullptr) {
+                self->showWorkFailure(message);
+            }
+        });
+    static_cast<void>(started); // while other work runs the command waits; nothing to undo
 }
 
 } // namespace quarvel

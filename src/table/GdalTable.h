@@ -47,7 +47,7 @@ public:
 
     QString path() const override { return path_; }
     /** The layer shown, as the source names it. */
-    QString layerName() const { return layerName_; }
+    QString layerName() const override { return layerName_; }
     int recordCount() const override { return recordCount_; }
     int fieldCount() const override;
     QString fieldName(int field) const override;

@@ -26,6 +26,8 @@ public:
     virtual ~Table() = default;
 
     virtual QString path() const = 0;
+    /** The layer of its source the table is, for sources of several; empty for a dBASE table. */
+    virtual QString layerName() const { return {}; }
     virtual int recordCount() const = 0;
     virtual int fieldCount() const = 0;
     virtual QString fieldName(int field) const = 0;

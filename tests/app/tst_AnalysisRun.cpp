@@ -1,10 +1,14 @@
 #include "Controls.h"
 #include "MainWindowHarness.h"
 
+#include <gdal.h>
+#include <ogr_api.h>
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -114,6 +118,47 @@ private slots:
         QCOMPARE(QString::fromStdString(results->FieldName), QStringLiteral("VALUE"));
         QVERIFY(child<QAction>(window.get(), "mnuFileCreateJoin")->isEnabled());
         QVERIFY(child<QAction>(window.get(), "mnuViewQuarvel")->isEnabled());
+    }
+
+    void theRankedLayerIsWrittenFromTheFileMenu() {
+        load("worked.dbf", numberTable({"5", "3", "8", "1"}));
+        QVERIFY(!child<QAction>(window.get(), "mnuFileSaveRanked")->isEnabled());
+        child<QPushButton>(window.get(), "cmdDoIt")->click();
+        waitForWork();
+        QVERIFY(child<QAction>(window.get(), "mnuFileSaveRanked")->isEnabled());
+        fakes->dialogs.messages.clear();
+        fakes->dialogs.saveAnswers.push_back(inFolder("ranked.gpkg"));
+        child<QAction>(window.get(), "mnuFileSaveRanked")->trigger();
+        waitForWork();
+        QCOMPARE(fakes->dialogs.saveDialogs.back().defaultName, inFolder("worked_ranked.gpkg"));
+        QCOMPARE(fakes->dialogs.messages.size(), size_t(1));
+        QCOMPARE(fakes->dialogs.messages.back().title, QStringLiteral("File done."));
+        // Read back: 5, 3, 8, 1 against quartiles 1 and 5 and median 3 rank 3, 2, 4, 2.
+        GDALAllRegister();
+        GDALDatasetH layer = GDALOpenEx(inFolder("ranked.gpkg").toUtf8().constData(),
+                                        GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+        QVERIFY(layer != nullptr);
+        OGRLayerH ranked = GDALDatasetGetLayer(layer, 0);
+        QList<int> ranks;
+        OGR_L_ResetReading(ranked);
+        while (OGRFeatureH feature = OGR_L_GetNextFeature(ranked)) {
+            ranks << OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "RANK"));
+            OGR_F_Destroy(feature);
+        }
+        GDALClose(layer);
+        QCOMPARE(ranks, QList<int>({3, 2, 4, 2}));
+        // Once more onto it: the user is asked, and No keeps it as it is.
+        const QByteArray before = fileBytes(inFolder("ranked.gpkg"));
+        fakes->dialogs.saveAnswers.push_back(inFolder("ranked.gpkg"));
+        child<QAction>(window.get(), "mnuFileSaveRanked")->trigger();
+        waitForWork();
+        QCOMPARE(fakes->dialogs.messages.back().buttons, MessageButtons::YesNo);
+        QCOMPARE(fileBytes(inFolder("ranked.gpkg")), before);
+        // Onto the table's own family: refused, nothing written.
+        fakes->dialogs.saveAnswers.push_back(inFolder("worked.shp"));
+        child<QAction>(window.get(), "mnuFileSaveRanked")->trigger();
+        QCOMPARE(fakes->dialogs.messages.back().title, QStringLiteral("Error!"));
+        QVERIFY(!QFileInfo::exists(inFolder("worked.shp")));
     }
 
     void fractionsAndLargeNumbersInFileForm() {

@@ -175,6 +175,9 @@ private slots:
         QTest::newRow("Create Join file") << "mnuFile"
                                           << "mnuFileCreateJoin"
                                           << "Create Join file" << false;
+        QTest::newRow("Save Ranked Layer As") << "mnuFile"
+                                              << "mnuFileSaveRanked"
+                                              << "Save Ranked Layer As..." << false;
         QTest::newRow("separator") << "mnuFile"
                                    << "mnuFileSep"
                                    << "" << true;
@@ -219,8 +222,8 @@ private slots:
         for (QAction* action : child<QMenu>(window.get(), "mnuFile")->actions()) {
             fileItems << action->objectName();
         }
-        QCOMPARE(fileItems,
-                 QStringList({"mnuFileOpen", "mnuFileCreateJoin", "mnuFileSep", "mnuFileExit"}));
+        QCOMPARE(fileItems, QStringList({"mnuFileOpen", "mnuFileCreateJoin", "mnuFileSaveRanked",
+                                         "mnuFileSep", "mnuFileExit"}));
     }
 
     void focusOrderSkipsWhatCannotTakeFocus() {
