@@ -32,20 +32,20 @@ using testing::writeTable;
 // The join file's worked example with more kinds of field, in windows-1252, and a deleted
 // record (physical record 2) that the layer leaves out, shape and all.
 TableSpec placesTable() {
-    TableSpec spec;
-    spec.codePage = "1252";
-    spec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 6, 0},  {"AREA", 'N', 8, 2},
-                   {"SINCE", 'D', 8, 0}, {"OPEN", 'L', 1, 0}, {"NOTE_TEXT", 'C', 255, 0}};
+    TableSpec tableSpec;
+    tableSpec.codePage = "1252";
+    tableSpec.fields = {{"NAME", 'C', 12, 0}, {"POP", 'N', 6, 0},  {"AREA", 'N', 8, 2},
+                        {"SINCE", 'D', 8, 0}, {"OPEN", 'L', 1, 0}, {"NOTE_TEXT", 'C', 255, 0}};
     const char* names[] = {"Z\xfcrich", "Gen\xe8ve", "gone", "K\xf6ln", "D", "E", "F", "G", "H"};
     const char* pops[] = {"15", "3", "999", "100", "1", "6", "4", "2", "5"};
     for (int i = 0; i < 9; ++i) {
-        spec.records.push_back(
+        tableSpec.records.push_back(
             {std::string(names[i]), std::string(pops[i]), std::to_string(i) + ".25",
              std::string("2020013") + char('0' + i % 2), std::string(i % 2 ? "T" : "F"),
              std::string(i == 4 ? 255 : 3, 'x')});
     }
-    spec.deletedRecords = {2};
-    return spec;
+    tableSpec.deletedRecords = {2};
+    return tableSpec;
 }
 
 // What GDAL reads back from every record of placesTable, the deleted one left out.

@@ -41,17 +41,17 @@ enum Field { kId, kName, kValue, kCount, kPrecise, kTextNumber };
 // One small table as dBASE stores it: Reals that need every digit, a whole number of exactly
 // 2^53, NULLs, UTF-8 texts, and texts holding numbers in a German form.
 TableSpec smallTable() {
-    TableSpec spec;
-    spec.codePage = "UTF-8";
-    spec.fields = {{"ID", 'N', 9, 0},     {"NAME", 'C', 20, 0},     {"VALUE", 'N', 24, 15},
-                   {"COUNT", 'N', 18, 0}, {"PRECISE", 'N', 24, 15}, {"TEXTNUM", 'C', 12, 0}};
-    spec.records = {{"1", "Zürich", "0.1", "12", "123456789.123456789", "2.000,25"},
-                    {"2", "Ørsted", "1e-300", "-7", "1.2345678901234567", "17"},
-                    {"3", std::nullopt, "-2.5", "9007199254740992", "2.5", "-3,5"},
-                    {"4", "plain", "6.02214076e+23", "0", "1", "0"},
-                    {"5", "Åsa", "1234.5", std::nullopt, "1", "1.000"},
-                    {"6", "6", "42.125", "42", "1", "8"}};
-    return spec;
+    TableSpec tableSpec;
+    tableSpec.codePage = "UTF-8";
+    tableSpec.fields = {{"ID", 'N', 9, 0},     {"NAME", 'C', 20, 0},     {"VALUE", 'N', 24, 15},
+                        {"COUNT", 'N', 18, 0}, {"PRECISE", 'N', 24, 15}, {"TEXTNUM", 'C', 12, 0}};
+    tableSpec.records = {{"1", "Zürich", "0.1", "12", "123456789.123456789", "2.000,25"},
+                         {"2", "Ørsted", "1e-300", "-7", "1.2345678901234567", "17"},
+                         {"3", std::nullopt, "-2.5", "9007199254740992", "2.5", "-3,5"},
+                         {"4", "plain", "6.02214076e+23", "0", "1", "0"},
+                         {"5", "Åsa", "1234.5", std::nullopt, "1", "1.000"},
+                         {"6", "6", "42.125", "42", "1", "8"}};
+    return tableSpec;
 }
 
 // How GDAL writes a layer of each kind from the dBASE table (nothing: the table itself).
@@ -161,8 +161,8 @@ protected:
     void SetUp() override { QLocale::setDefault(QLocale::c()); }
 
     // A table written as dBASE, then by GDAL into a file of this name.
-    QString layerOf(const TableSpec& spec, const QString& name, const QStringList& options) {
-        writeTable(dir.filePath("t.dbf"), spec);
+    QString layerOf(const TableSpec& tableSpec, const QString& name, const QStringList& options) {
+        writeTable(dir.filePath("t.dbf"), tableSpec);
         translateLayer(dir.filePath("t.dbf"), dir.filePath(name), options);
         return dir.filePath(name);
     }
@@ -172,14 +172,14 @@ protected:
 
 // A date is refused as a dBASE date is: its text is not a number.
 TEST_F(LayerTest, DatesAreRefusedAsDbaseDatesAre) {
-    TableSpec spec;
-    spec.fields = {{"WHEN", 'D', 8, 0}, {"ID", 'N', 9, 0}};
-    spec.records = {{"20240131", "1"}, {"19991231", "2"}, {"20000229", "3"}};
+    TableSpec tableSpec;
+    tableSpec.fields = {{"WHEN", 'D', 8, 0}, {"ID", 'N', 9, 0}};
+    tableSpec.records = {{"20240131", "1"}, {"19991231", "2"}, {"20000229", "3"}};
     const struct {
         QString path;
         QString shown;
-    } forms[] = {{layerOf(spec, "t.gpkg", {"-f", "GPKG"}), "2024-01-31"},
-                 {layerOf(spec, "t.fgb", kFlatGeobuf), "2024-01-31 00:00:00"}, // a date-time
+    } forms[] = {{layerOf(tableSpec, "t.gpkg", {"-f", "GPKG"}), "2024-01-31"},
+                 {layerOf(tableSpec, "t.fgb", kFlatGeobuf), "2024-01-31 00:00:00"}, // a date-time
                  {dir.filePath("t.dbf"), "2024-01-31"}};
     for (const auto& form : forms) {
         QString error;
@@ -194,12 +194,13 @@ TEST_F(LayerTest, DatesAreRefusedAsDbaseDatesAre) {
 }
 
 TEST_F(LayerTest, WholeNumbersBeyondTwoToThe53AreRefusedNotRounded) {
-    TableSpec spec;
-    spec.fields = {{"EXACT", 'N', 18, 0}, {"BEYOND", 'N', 18, 0}};
-    spec.records = {
+    TableSpec tableSpec;
+    tableSpec.fields = {{"EXACT", 'N', 18, 0}, {"BEYOND", 'N', 18, 0}};
+    tableSpec.records = {
         {"9007199254740992", "1"}, {"-9007199254740992", "-9007199254740993"}, {"5", "5"}};
     QString error;
-    const std::unique_ptr<Table> table = OpenTable(layerOf(spec, "t.gpkg", {"-f", "GPKG"}), error);
+    const std::unique_ptr<Table> table =
+        OpenTable(layerOf(tableSpec, "t.gpkg", {"-f", "GPKG"}), error);
     ASSERT_TRUE(table) << error.toStdString();
     const AnalysisOutcome exact = RunAnalysis(*table, 0, dir.path());
     EXPECT_EQ(exact.results.SortedValues,
