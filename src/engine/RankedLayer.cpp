@@ -6,9 +6,11 @@
 #include "JoinFile.h"
 #include "JoinRules.h"
 #include "LocaleNumbers.h"
+#include "OpenTable.h"
 #include "RankedLayerFields.h"
 #include "RankedLayerFiles.h"
 #include "RankedLayerWriter.h"
+#include "RecordClasses.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -25,7 +27,6 @@ namespace quarvel {
 namespace {
 
 using ranked::FieldPlan;
-using ranked::RecordClass;
 
 bool hasSuffix(const QString& name, const char* suffix) {
     return QFileInfo(name).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
@@ -57,67 +58,13 @@ QString forRankedLayer(QString message) {
                            QStringLiteral("write the ranked layer"));
 }
 
-// The rank and note of every record, its value read as the join file reads it. A refusal when a
-// value does not convert or the values are no longer the ones analysed; an empty text when
-// progress asked to stop.
-std::optional<QString> classify(const Table& table, int field, const AnalysisResults& results,
-                                const QLocale& locale, Progress* progress,
-                                std::vector<RecordClass>& classes) {
-    const int count = results.ValueCount;
-    classes.resize(static_cast<std::size_t>(count));
-    std::uint64_t digest = 0;
-    for (int record = 0; record < count; ++record) {
-        if (progress != nullptr && record % 65536 == 0 && progress->stopRequested()) {
-            return QString();
-        }
-        const std::optional<double> v = CellValue(table, record, field, locale);
-        if (!v) {
-            const CellProblem problem{record + 1, table.fieldName(field),
-                                      table.cellText(record, field)};
-            return problem.describe() +
-                   QStringLiteral(", so it has no rank.\r\nCorrect the table, analyze it again, "
-                                  "then write the ranked layer.");
-        }
-        digest += ValueDigestPart(*v);
-        RecordClass& rankAndNote = classes[static_cast<std::size_t>(record)];
-        rankAndNote.rank = static_cast<std::uint8_t>(JoinRank(*v, results));
-        const std::string_view note = JoinNote(*v, results);
-        while (rankAndNote.note < 4 && note != kJoinNotes[rankAndNote.note]) {
-            ++rankAndNote.note;
-        }
-    }
-    if (digest != results.ValuesDigest) {
-        return QStringLiteral("The values of the field %1 have changed since the last analysis, "
-                              "so its quartiles do not fit them.\r\nPress Do It in the main "
-                              "window for this table and field first, then write the ranked "
-                              "layer.")
-            .arg(table.fieldName(field));
-    }
-    return std::nullopt;
-}
-
-// The shapefile of a dBASE table's name beside it, in any letter case; empty when none is.
-QString shapesBeside(const QString& tablePath) {
-    const QFileInfo table(tablePath);
-    const QString wanted = table.completeBaseName() + QStringLiteral(".shp");
-    if (QFileInfo(table.dir().filePath(wanted)).isFile()) {
-        return table.dir().filePath(wanted);
-    }
-    for (const QString& entry : table.dir().entryList(QDir::Files | QDir::Hidden)) {
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
-            return table.dir().filePath(entry);
-        }
-    }
-    return {};
-}
-
 // The source opened with GDAL: the shapes beside a dBASE table, or the table's own layer.
 std::optional<QString> openSource(const Table& table, const QString& layerName,
                                   GDALDatasetUniquePtr& dataset, ranked::LayerSource& source,
                                   QString& targetLayer) {
     source.table = &table;
     source.dbf = dynamic_cast<const DbfTable*>(&table);
-    const QString path = source.dbf != nullptr ? shapesBeside(table.path()) : table.path();
+    const QString path = source.dbf != nullptr ? ShapesBeside(table.path()) : table.path();
     targetLayer = QFileInfo(table.path()).completeBaseName();
     if (path.isEmpty()) {
         return std::nullopt; // a table without shapes
@@ -223,7 +170,8 @@ RankedOutcome WriteRankedLayer(const Table& table, int valueField, const Analysi
 
     std::vector<RecordClass> classes;
     if (const std::optional<QString> refusal =
-            classify(table, valueField, results, locale, progress, classes)) {
+            ClassifyRecords(table, valueField, results, locale, progress, classes,
+                            QStringLiteral("write the ranked layer"))) {
         outcome.stopped = refusal->isEmpty();
         return refused(*refusal);
     }

@@ -2,6 +2,7 @@
 
 #include "Progress.h"
 #include "RankedLayerFields.h"
+#include "RecordClasses.h"
 #include "Table.h"
 
 #include <QString>
@@ -18,12 +19,6 @@ namespace quarvel {
 class DbfTable;
 
 namespace ranked {
-
-/** A record's rank (1 to 4) and the index of its note in kJoinNotes. */
-struct RecordClass {
-    std::uint8_t rank = 0;
-    std::uint8_t note = 0;
-};
 
 /** Where a ranked layer's records and shapes come from. */
 struct LayerSource {

@@ -180,6 +180,7 @@ std::unique_ptr<GdalTable> GdalTable::open(const QString& path, const QString& l
     table->path_ = path;
     table->layerName_ = name;
     table->recordCount_ = static_cast<int>(count);
+    table->hasGeometry_ = chosen->GetLayerDefn()->GetGeomFieldCount() > 0;
     table->reader_ = std::make_unique<LayerReader>(dataset.release(), chosen, table->recordCount_);
     table->fields_ = table->reader_->fields();
     table->readFields_.resize(table->fields_.size());

@@ -48,6 +48,8 @@ public:
     QString path() const override { return path_; }
     /** The layer shown, as the source names it. */
     QString layerName() const override { return layerName_; }
+    /** Whether the layer has a geometry field (its features may still lack shapes). */
+    bool hasGeometry() const { return hasGeometry_; }
     int recordCount() const override { return recordCount_; }
     int fieldCount() const override;
     QString fieldName(int field) const override;
@@ -81,6 +83,7 @@ private:
     QString path_;
     QString layerName_;
     int recordCount_ = 0;
+    bool hasGeometry_ = false;
     std::vector<LayerField> fields_;
 
     // GDAL is reached by one thread at a time; the pages kept have a lock of their own, so

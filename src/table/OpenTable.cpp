@@ -8,11 +8,15 @@
 
 namespace quarvel {
 
-QString ShapefileTable(const QString& shpPath) {
-    const QFileInfo shp(shpPath);
-    const QDir folder = shp.absoluteDir();
-    const QString wanted = shp.completeBaseName() + QStringLiteral(".dbf");
-    if (QFileInfo(folder.filePath(wanted)).exists()) {
+namespace {
+
+// The file beside path of its base name with this extension, in any letter case; empty when
+// there is none.
+QString sibling(const QString& path, const QString& extension) {
+    const QFileInfo file(path);
+    const QDir folder = file.absoluteDir();
+    const QString wanted = file.completeBaseName() + QLatin1Char('.') + extension;
+    if (QFileInfo(folder.filePath(wanted)).isFile()) {
         return folder.filePath(wanted);
     }
     for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden)) {
@@ -20,7 +24,21 @@ QString ShapefileTable(const QString& shpPath) {
             return folder.filePath(entry);
         }
     }
-    return folder.filePath(wanted);
+    return {};
+}
+
+} // namespace
+
+QString ShapefileTable(const QString& shpPath) {
+    const QString table = sibling(shpPath, QStringLiteral("dbf"));
+    const QFileInfo shp(shpPath);
+    return table.isEmpty()
+               ? shp.absoluteDir().filePath(shp.completeBaseName() + QStringLiteral(".dbf"))
+               : table;
+}
+
+QString ShapesBeside(const QString& dbfPath) {
+    return sibling(dbfPath, QStringLiteral("shp"));
 }
 
 bool IsLayerSource(const QString& path) {

@@ -31,6 +31,9 @@ std::unique_ptr<Table> OpenTable(const QString& path, QString& error,
 /** The .dbf of a shapefile: the file of its base name with that extension, any letter case. */
 QString ShapefileTable(const QString& shpPath);
 
+/** The shapes of a dBASE table: the .shp beside it of its base name, any letter case, or empty. */
+QString ShapesBeside(const QString& dbfPath);
+
 /**
  * Whether the path is read through GDAL, as a source of layers: .gpkg, .fgb, .geojson, .json,
  * .csv, .xlsx, .ods and .sqlite, in any letter case.
