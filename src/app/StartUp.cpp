@@ -3,6 +3,7 @@
 #include "Artwork.h"
 #include "frmAbout.h"
 #include "frmJoin.h"
+#include "frmMap.h"
 #include "frmQuarvel.h"
 #include "frmSplash.h"
 #include "frmView.h"
@@ -35,7 +36,31 @@ StartUp::StartUp(std::shared_ptr<AnalysisResults> results, Platform& platform)
         auto view =
             std::make_unique<frmView>(results_, heights_, platform_.dialogs, platform_.work);
         view->setTableSource([this] { return main_->shownTable(); });
+        // A circle clicked in the chart: its record in the grid and its feature on the map.
+        QObject::connect(view.get(), &frmView::recordClicked, view.get(), [this](int record) {
+            main_->showRecord(record);
+            if (auto* map = qobject_cast<frmMap*>(children_.instance(ChildWindow::Map))) {
+                map->markRecord(record);
+            }
+        });
         return view;
+    });
+    children_.setFactory(ChildWindow::Map, [this] {
+        auto map = std::make_unique<frmMap>(results_, platform_.dialogs);
+        map->setTableSource([this] { return main_->shownTable(); });
+        // A feature clicked on the map: its record in the grid and its circle in the chart.
+        QObject::connect(map.get(), &frmMap::recordClicked, map.get(), [this](int record) {
+            main_->showRecord(record);
+            if (auto* view = qobject_cast<frmView*>(children_.instance(ChildWindow::View))) {
+                view->ringRecord(record);
+            }
+        });
+        QObject::connect(map.get(), &frmMap::marksCleared, map.get(), [this] {
+            if (auto* view = qobject_cast<frmView*>(children_.instance(ChildWindow::View))) {
+                view->clearRing();
+            }
+        });
+        return map;
     });
     children_.setFactory(ChildWindow::Join, [this] {
         return std::make_unique<frmJoin>(results_, *main_, platform_.dialogs, platform_.work);

@@ -196,6 +196,9 @@ void frmQuarvel::buildMenus() {
     mnuView = menuBar()->addMenu(QStringLiteral("&View"));
     mnuView->setObjectName(QStringLiteral("mnuView"));
     mnuViewQuarvel = menuItem(mnuView, "mnuViewQuarvel", QStringLiteral("Quarvel"));
+    mnuViewMap = menuItem(mnuView, "mnuViewMap", QStringLiteral("Map"));
+    // A disabled Map says why in its tooltip.
+    mnuView->setToolTipsVisible(true);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -208,6 +211,7 @@ void frmQuarvel::buildMenus() {
     connect(mnuFileCreateJoin, &QAction::triggered, this, &frmQuarvel::mnuFileCreateJoin_Click);
     connect(mnuFileSaveRanked, &QAction::triggered, this, &frmQuarvel::mnuFileSaveRanked_Click);
     connect(mnuViewQuarvel, &QAction::triggered, this, &frmQuarvel::mnuViewQuarvel_Click);
+    connect(mnuViewMap, &QAction::triggered, this, &frmQuarvel::mnuViewMap_Click);
     connect(mnuHelpHowto, &QAction::triggered, this, &frmQuarvel::mnuHelpHowto_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmQuarvel::mnuHelpAbout_Click);
 }
@@ -217,6 +221,7 @@ void frmQuarvel::Form_Load() {
     mnuFileCreateJoin->setEnabled(false);
     mnuFileSaveRanked->setEnabled(false);
     mnuViewQuarvel->setEnabled(false);
+    updateMapCommand();
     centreOnScreen(*this);
     check->start();
 }
@@ -279,6 +284,10 @@ void frmQuarvel::mnuFileCreateJoin_Click() {
 
 void frmQuarvel::mnuViewQuarvel_Click() {
     children_.show(ChildWindow::View);
+}
+
+void frmQuarvel::mnuViewMap_Click() {
+    children_.show(ChildWindow::Map);
 }
 
 void frmQuarvel::mnuHelpHowto_Click() {

@@ -55,6 +55,11 @@ public:
     int analysedField() const override;
     /** Makes a record's cell of a field the grid's current cell (both counting from 0). */
     void setGridCurrentCell(int record, int field) override;
+    /**
+     * Makes a record (counting from 0) the grid's current cell in the column of the field the
+     * last run analysed, scrolled into view; nothing when the grid shows another table.
+     */
+    void showRecord(int record);
     /** Whether the field list has been filled for the table loaded last. */
     bool fieldListFilled() const { return FieldListFilled != 0; }
 
@@ -100,6 +105,8 @@ private:
     void mnuFileCreateJoin_Click();
     void mnuFileSaveRanked_Click();
     void mnuViewQuarvel_Click();
+    void mnuViewMap_Click();
+    void updateMapCommand();
     void mnuHelpHowto_Click();
     void mnuHelpAbout_Click();
 
@@ -134,6 +141,7 @@ private:
     QAction* mnuFileExit;
     QMenu* mnuView;
     QAction* mnuViewQuarvel;
+    QAction* mnuViewMap;
     QMenu* mnuHelp;
     QAction* mnuHelpHowto;
     QAction* mnuHelpAbout;

@@ -1,10 +1,11 @@
 #include "frmQuarvel.h"
 
-#include "OpenTable.h"
-
 #include "Analysis.h"
 #include "BackgroundWork.h"
 #include "FavoriteFolder.h"
+#include "FieldValues.h"
+#include "LayerShapes.h"
+#include "OpenTable.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -238,6 +239,31 @@ void frmQuarvel::bindTable(std::unique_ptr<Table> table) {
     for (int column = 1; column < model_->columnCount(); ++column) {
         Grid->setColumnWidth(column, model_->suggestedColumnWidth(column, charWidth));
     }
+    updateMapCommand();
+}
+
+void frmQuarvel::updateMapCommand() {
+    const std::shared_ptr<const Table> table = shownTable();
+    std::optional<QString> absence;
+    if (table == nullptr || results_->ValueCount < 1 ||
+        QFileInfo(table->path()).absoluteFilePath().toStdString() != results_->TablePath) {
+        absence = QStringLiteral("Press Do It first: the map shows the classes of the last "
+                                 "analysis of the table shown.");
+    } else {
+        absence = ShapesAbsence(*table);
+    }
+    mnuViewMap->setEnabled(!absence);
+    mnuViewMap->setToolTip(absence ? *absence
+                                   : QStringLiteral("Show where the records of each class lie."));
+}
+
+void frmQuarvel::showRecord(int record) {
+    const std::shared_ptr<const Table> table = shownTable();
+    if (table == nullptr ||
+        QFileInfo(table->path()).absoluteFilePath().toStdString() != results_->TablePath) {
+        return;
+    }
+    setGridCurrentCell(record, FieldIndex(*table, QString::fromStdString(results_->FieldName)));
 }
 
 void frmQuarvel::setGridCurrentCell(int record, int field) {
@@ -245,7 +271,9 @@ void frmQuarvel::setGridCurrentCell(int record, int field) {
         field >= model_->table().fieldCount()) {
         return;
     }
-    Grid->setCurrentIndex(model_->index(record, field + 1));
+    const QModelIndex cell = model_->index(record, field + 1);
+    Grid->setCurrentIndex(cell);
+    Grid->scrollTo(cell);
 }
 
 std::shared_ptr<const Table> frmQuarvel::shownTable() const {

@@ -130,6 +130,27 @@ std::optional<std::size_t> DisplayList::lastCircleHolding(double x, double y, do
     return std::nullopt;
 }
 
+std::optional<DisplayList::CirclePlace> DisplayList::circleAt(std::size_t ordinal) const {
+    std::size_t first = 0; // the ordinal of the step's first circle
+    for (const Step& step : operations_) {
+        const Operation& op = step.operation;
+        if (op.kind == Kind::Circle) {
+            if (first == ordinal) {
+                return CirclePlace{op.x1, op.y1, op.x2};
+            }
+            ++first;
+        } else if (op.kind == kCircleRun) {
+            const auto count = static_cast<std::size_t>(op.text);
+            if (ordinal < first + count) {
+                const PackedCircle& c = circles_[step.firstCircle + (ordinal - first)];
+                return CirclePlace{c.x, static_cast<double>(c.y), op.x2};
+            }
+            first += count;
+        }
+    }
+    return std::nullopt;
+}
+
 std::size_t DisplayList::heldBytes() const {
     return operations_.capacity() * sizeof(Step) + circles_.capacity() * sizeof(PackedCircle);
 }

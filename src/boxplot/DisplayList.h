@@ -50,6 +50,15 @@ public:
      */
     std::optional<std::size_t> lastCircleHolding(double x, double y, double ry) const;
 
+    /** A circle's centre and radius, in the drawing's units. */
+    struct CirclePlace {
+        double x = 0;
+        double y = 0;
+        double radius = 0;
+    };
+    /** The circle of this ordinal (counted among the circles from 0), or nothing. */
+    std::optional<CirclePlace> circleAt(std::size_t ordinal) const;
+
     /** Bytes held for the recording, about 16 a circle. */
     std::size_t heldBytes() const;
 

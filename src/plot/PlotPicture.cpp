@@ -10,11 +10,22 @@
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
 
 namespace quarvel {
+
+PlotPicture::DrawingPoint PlotPicture::toDrawing(const QPoint& pixel) const {
+    // The drawing's units: 2000 across, 800 up from the bottom; a circle round on screen
+    // spans its radius in units across, and that many pixels up and down.
+    const QRect area = contentsRect();
+    const double unitsAcross = 2000.0 / area.width();
+    const double unitsUp = 800.0 / area.height();
+    return {(pixel.x() - area.left()) * unitsAcross, 800.0 - (pixel.y() - area.top()) * unitsUp,
+            15.0 / unitsAcross * unitsUp};
+}
 
 PlotPicture::PlotPicture(Dialogs& dialogs, QWidget* parent) : QFrame(parent), dialogs_(dialogs) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -34,12 +45,14 @@ PlotPicture::PlotPicture(Dialogs& dialogs, QWidget* parent) : QFrame(parent), di
 
 void PlotPicture::pictureChanged() {
     cached_ = QImage();
+    ring_.reset();
     update();
 }
 
 void PlotPicture::setDrawing(DisplayList drawing, QImage painted) {
     list_ = std::move(drawing);
     cached_ = std::move(painted); // painted again on the next paint if the size has changed
+    ring_.reset();
     update();
 }
 
@@ -55,14 +68,8 @@ bool PlotPicture::event(QEvent* event) {
     const QRect area = contentsRect();
     QString text;
     if (hoverText_ && area.width() > 0 && area.height() > 0) {
-        // The drawing's units: 2000 across, 800 up from the bottom; a circle round on screen
-        // spans its radius in units across, and that many pixels up and down.
-        const double unitsAcross = 2000.0 / area.width();
-        const double unitsUp = 800.0 / area.height();
-        const double x = (help->pos().x() - area.left()) * unitsAcross;
-        const double y = 800.0 - (help->pos().y() - area.top()) * unitsUp;
-        const double ry = 15.0 / unitsAcross * unitsUp;
-        text = hoverText_(x, y, ry, 3 * unitsAcross);
+        const DrawingPoint at = toDrawing(help->pos());
+        text = hoverText_(at.x, at.y, at.ry, 3 * 2000.0 / area.width());
     }
     if (text.isEmpty()) {
         QToolTip::hideText();
@@ -81,6 +88,31 @@ void PlotPicture::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     painter.drawImage(area.topLeft(), cached_);
+    if (ring_ && area.width() > 0) {
+        // A black ring a few pixels outside the circle, over the picture only.
+        const double x = area.left() + ring_->x * area.width() / 2000.0;
+        const double y = area.top() + (800.0 - ring_->y) * area.height() / 800.0;
+        const double radius = ring_->radius * area.width() / 2000.0 + 4;
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPointF(x, y), radius, radius);
+    }
+}
+
+void PlotPicture::setRing(std::optional<DisplayList::CirclePlace> ring) {
+    ring_ = ring;
+    update();
+}
+
+void PlotPicture::mouseReleaseEvent(QMouseEvent* event) {
+    const QRect area = contentsRect();
+    if (event->button() == Qt::LeftButton && click_ && area.width() > 0 && area.height() > 0 &&
+        area.contains(event->pos())) {
+        const DrawingPoint at = toDrawing(event->pos());
+        click_(at.x, at.y, at.ry);
+    }
+    QFrame::mouseReleaseEvent(event);
 }
 
 void PlotPicture::contextMenuEvent(QContextMenuEvent* event) {

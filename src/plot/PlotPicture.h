@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 
@@ -34,6 +35,14 @@ public:
     using HoverText = std::function<QString(double x, double y, double ry, double tolerance)>;
     void setHoverText(HoverText hoverText) { hoverText_ = std::move(hoverText); }
 
+    /** Hears a left click at a point of the drawing (in its units, ry as for hoverText). */
+    using Click = std::function<void(double x, double y, double ry)>;
+    void setClick(Click click) { click_ = std::move(click); }
+
+    /** A ring drawn over the picture round a circle of the drawing, or none. */
+    void setRing(std::optional<DisplayList::CirclePlace> ring);
+    std::optional<DisplayList::CirclePlace> ring() const { return ring_; }
+
     /** The table the chart describes: its file and its family are never saved over. */
     void setTablePath(const QString& path) { tablePath_ = path; }
 
@@ -56,8 +65,15 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    struct DrawingPoint {
+        double x;
+        double y;
+        double ry;
+    };
+    DrawingPoint toDrawing(const QPoint& pixel) const;
     void copyPicture();
     void savePictureAs();
 
@@ -66,6 +82,8 @@ private:
     mutable QImage cached_;
     QString tablePath_;
     HoverText hoverText_;
+    Click click_;
+    std::optional<DisplayList::CirclePlace> ring_;
 };
 
 } // namespace quarvel

@@ -67,6 +67,8 @@ frmView::frmView(std::shared_ptr<const AnalysisResults> results,
         return hoverText(x, y, ry, tolerance);
     });
 
+    PicBox->setClick([this](double x, double y, double ry) { picture_Click(x, y, ry); });
+
     setTabOrder(PicBox, cmdBasic);
     setTabOrder(cmdBasic, cmdDetail);
     setTabOrder(cmdDetail, cmdCancel);
@@ -179,6 +181,41 @@ void frmView::cmdCancel_Click() {
 int frmView::recordOf(std::size_t sortedIndex) const {
     return sortedIndex < recordsInOrder_.size() ? static_cast<int>(recordsInOrder_[sortedIndex]) + 1
                                                 : -1;
+}
+
+void frmView::picture_Click(double x, double y, double ry) {
+    if (PicBox->displayList().empty() || results_->ValuesDigest != drawnDigest_) {
+        return;
+    }
+    const std::optional<std::size_t> circle = PicBox->displayList().lastCircleHolding(x, y, ry);
+    if (!circle) {
+        return;
+    }
+    const int record = recordOf(*circle);
+    if (record > 0) {
+        PicBox->setRing(PicBox->displayList().circleAt(*circle));
+        emit recordClicked(record - 1);
+    }
+}
+
+bool frmView::ringRecord(int record) {
+    if (record < 0 || recordsInOrder_.empty() || results_->ValuesDigest != drawnDigest_) {
+        clearRing();
+        return false;
+    }
+    const auto found = std::find(recordsInOrder_.begin(), recordsInOrder_.end(),
+                                 static_cast<std::uint32_t>(record));
+    if (found == recordsInOrder_.end()) {
+        clearRing();
+        return false;
+    }
+    const auto ordinal = static_cast<std::size_t>(found - recordsInOrder_.begin());
+    PicBox->setRing(PicBox->displayList().circleAt(ordinal));
+    return PicBox->ring().has_value();
+}
+
+void frmView::clearRing() {
+    PicBox->setRing(std::nullopt);
 }
 
 QString frmView::hoverText(double x, double y, double ry, double tolerance) {

@@ -52,10 +52,23 @@ public:
     /** The tooltip at a point of the drawing (in its 2000 x 800 units), empty for none. */
     QString hoverText(double x, double y, double ry, double tolerance);
 
+    /**
+     * Rings the circle of a record (counting from 0) while the detailed view of the current
+     * results is shown; false (and no ring) otherwise.
+     */
+    bool ringRecord(int record);
+    /** Takes the ring away. */
+    void clearRing();
+
     /** The scale of the last drawing. */
     const PlotFields& plotFields() const { return fields_; }
 
+signals:
+    /** A circle of the detailed view was clicked: the record of its value, counting from 0. */
+    void recordClicked(int record);
+
 private:
+    void picture_Click(double x, double y, double ry);
     void cmdBasic_Click();
     void cmdDetail_Click();
     void cmdCancel_Click();
