@@ -30,43 +30,49 @@ void paintFully(QWidget& window) {
 
 } // namespace
 
-StartUp::StartUp(std::shared_ptr<AnalysisResults> results, Platform& platform)
-    : results_(std::move(results)), platform_(platform) {
-    children_.setFactory(ChildWindow::View, [this] {
-        auto view =
-            std::make_unique<frmView>(results_, heights_, platform_.dialogs, platform_.work);
-        view->setTableSource([this] { return main_->shownTable(); });
+void SetUpChildWindows(ChildWindows& children, const std::shared_ptr<AnalysisResults>& results,
+                       const std::shared_ptr<UniformSequence>& heights, Platform& platform,
+                       const std::function<frmQuarvel*()>& mainWindow) {
+    ChildWindows* windows = &children;
+    children.setFactory(ChildWindow::View, [=, &platform] {
+        auto view = std::make_unique<frmView>(results, heights, platform.dialogs, platform.work);
+        view->setTableSource([mainWindow] { return mainWindow()->shownTable(); });
         // A circle clicked in the chart: its record in the grid and its feature on the map.
-        QObject::connect(view.get(), &frmView::recordClicked, view.get(), [this](int record) {
-            main_->showRecord(record);
-            if (auto* map = qobject_cast<frmMap*>(children_.instance(ChildWindow::Map))) {
+        QObject::connect(view.get(), &frmView::recordClicked, view.get(), [=](int record) {
+            mainWindow()->showRecord(record);
+            if (auto* map = qobject_cast<frmMap*>(windows->instance(ChildWindow::Map))) {
                 map->markRecord(record);
             }
         });
         return view;
     });
-    children_.setFactory(ChildWindow::Map, [this] {
-        auto map = std::make_unique<frmMap>(results_, platform_.dialogs);
-        map->setTableSource([this] { return main_->shownTable(); });
+    children.setFactory(ChildWindow::Map, [=, &platform] {
+        auto map = std::make_unique<frmMap>(results, platform.dialogs);
+        map->setTableSource([mainWindow] { return mainWindow()->shownTable(); });
         // A feature clicked on the map: its record in the grid and its circle in the chart.
-        QObject::connect(map.get(), &frmMap::recordClicked, map.get(), [this](int record) {
-            main_->showRecord(record);
-            if (auto* view = qobject_cast<frmView*>(children_.instance(ChildWindow::View))) {
+        QObject::connect(map.get(), &frmMap::recordClicked, map.get(), [=](int record) {
+            mainWindow()->showRecord(record);
+            if (auto* view = qobject_cast<frmView*>(windows->instance(ChildWindow::View))) {
                 view->ringRecord(record);
             }
         });
-        QObject::connect(map.get(), &frmMap::marksCleared, map.get(), [this] {
-            if (auto* view = qobject_cast<frmView*>(children_.instance(ChildWindow::View))) {
+        QObject::connect(map.get(), &frmMap::marksCleared, map.get(), [=] {
+            if (auto* view = qobject_cast<frmView*>(windows->instance(ChildWindow::View))) {
                 view->clearRing();
             }
         });
         return map;
     });
-    children_.setFactory(ChildWindow::Join, [this] {
-        return std::make_unique<frmJoin>(results_, *main_, platform_.dialogs, platform_.work);
+    children.setFactory(ChildWindow::Join, [=, &platform] {
+        return std::make_unique<frmJoin>(results, *mainWindow(), platform.dialogs, platform.work);
     });
-    children_.setFactory(ChildWindow::About,
-                         [this] { return std::make_unique<frmAbout>(platform_); });
+    children.setFactory(ChildWindow::About,
+                        [&platform] { return std::make_unique<frmAbout>(platform); });
+}
+
+StartUp::StartUp(std::shared_ptr<AnalysisResults> results, Platform& platform)
+    : results_(std::move(results)), platform_(platform) {
+    SetUpChildWindows(children_, results_, heights_, platform_, [this] { return main_.get(); });
 }
 
 StartUp::~StartUp() = default;

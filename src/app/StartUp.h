@@ -5,12 +5,23 @@
 #include "ChildWindows.h"
 #include "Platform.h"
 
+#include <functional>
 #include <memory>
 
 namespace quarvel {
 
 class frmQuarvel;
 class frmSplash;
+
+/**
+ * Gives the child windows their factories: the plot, the map, the join export and About, over
+ * the program's shared results and heights, the plot and the map linked to each other and to
+ * the main window's grid. mainWindow gives the main window, which exists by the time a child
+ * window is shown.
+ */
+void SetUpChildWindows(ChildWindows& children, const std::shared_ptr<AnalysisResults>& results,
+                       const std::shared_ptr<UniformSequence>& heights, Platform& platform,
+                       const std::function<frmQuarvel*()>& mainWindow);
 
 /**
  * The program's start: shows the splash, paints it fully, waits 2500 ms without handling

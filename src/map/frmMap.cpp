@@ -57,7 +57,7 @@ struct frmMap::Drawn {
 namespace {
 
 constexpr double kMargin = 10;
-constexpr int kLegendWidth = 250;
+constexpr int kLegendWidth = 290;
 constexpr double kKeyZoom = 1.5;
 constexpr int kKeyPan = 80;
 

@@ -76,6 +76,7 @@ private slots:
         frmQuarvel* main = startUp.mainWindow();
         QVERIFY(!child<QAction>(main, "mnuFileCreateJoin")->isEnabled());
         QVERIFY(!child<QAction>(main, "mnuViewQuarvel")->isEnabled());
+        QVERIFY(!child<QAction>(main, "mnuViewMap")->isEnabled());
         QVERIFY(!child<QPushButton>(main, "cmdDoIt")->isEnabled());
         QVERIFY(child<QTimer>(main, "check")->isActive());
     }
@@ -90,6 +91,8 @@ private slots:
                               << "Create Join-able file";
         QTest::newRow("about") << int(ChildWindow::About) << "frmAbout"
                                << "About Quarvel";
+        QTest::newRow("map") << int(ChildWindow::Map) << "frmMap"
+                             << "Map";
     }
 
     void childWindowsAreTheRealOnes() {
