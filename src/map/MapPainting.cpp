@@ -25,6 +25,9 @@ QColor classColor(MapClass of) {
     return QColor::fromRgb(static_cast<QRgb>(MapClassColor(of)));
 }
 
+// Layers of at most this many features are drawn with smooth edges on screen too.
+constexpr std::size_t kSmoothAtMost = 20000;
+
 // Coordinates beyond this many pixels outside the picture are cut off, so that no zoom can
 // hand the painter numbers it cannot rasterize.
 constexpr double kReach = 4096;
@@ -40,7 +43,10 @@ public:
           raster_(raster), safe_{-kReach, -kReach, view.width + kReach, view.height + kReach} {}
 
     bool paint(const MapMarks& marks, const StopCheck& stopRequested) {
-        painter_.setRenderHint(QPainter::Antialiasing, !raster_);
+        // Smooth edges cost time that a large layer on screen cannot spare; its features are
+        // small there anyway.
+        painter_.setRenderHint(QPainter::Antialiasing,
+                               !raster_ || geometry_.featureCount() <= kSmoothAtMost);
         const std::size_t count = std::min(geometry_.featureCount(), classes_.size());
         for (std::size_t feature = 0; feature < count; ++feature) {
             if (feature % 16384 == 0 && stopRequested && stopRequested()) {

@@ -115,6 +115,7 @@ private slots:
                                       QStringLiteral("The quartile rule"),
                                       QStringLiteral("Reading the result message"),
                                       QStringLiteral("The chart: basic and detailed views"),
+                                      QStringLiteral("The map: where the outliers lie"),
                                       QStringLiteral("The join file"),
                                       QStringLiteral("The files Quarvel writes"),
                                       QStringLiteral("Messages and what they mean"),
@@ -222,7 +223,7 @@ private slots:
             QVERIFY2(window->archive().contains(page), qPrintable(entry.local));
             pages.insert(page);
         }
-        QCOMPARE(pages.size(), 11);
+        QCOMPARE(pages.size(), 12);
         for (const QString& page : pages) {
             window->showPage(page);
             QTextDocument* document = window->browser->document();
