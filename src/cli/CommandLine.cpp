@@ -24,8 +24,8 @@ bool CommandLine::isCommand(const QString& argument) {
 
 bool CommandLine::needsPainting(const QStringList& arguments) {
     for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--picture") ||
-            argument.startsWith(QLatin1String("--picture="))) {
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (name == QLatin1String("--picture") || name == QLatin1String("--map")) {
             return true;
         }
     }

@@ -23,7 +23,7 @@ public:
     /** Whether a lone argument is a command ("analyse", "--help", an option), not a table. */
     static bool isCommand(const QString& argument);
 
-    /** Whether these arguments need painting (a picture is asked for). */
+    /** Whether these arguments need painting (a picture or a map is asked for). */
     static bool needsPainting(const QStringList& arguments);
 
 private:

@@ -40,6 +40,8 @@ const char* const kAnalyseUsage =
     "  --picture FILE        also draw the chart into FILE: .png, .svg or .pdf\n"
     "  --view basic|detailed the chart's view (default basic; needs --picture)\n"
     "  --ranked FILE         also write a copy of the layer with RANK and NOTE: .gpkg or .shp\n"
+    "  --map FILE            also draw the map of the layer's shapes in their classes into\n"
+    "                        FILE: .png, .svg or .pdf, 800 x 600 pixels, the whole extent\n"
     "  --out-dir DIR         put every file into DIR (created when missing) instead of beside\n"
     "                        the table; with several tables into DIR/<table name>/\n"
     "  --json                print one JSON object per table on standard output: the table,\n"
@@ -130,10 +132,12 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     const QCommandLineOption view(QStringLiteral("view"), QString(),
                                   QStringLiteral("basic|detailed"));
     const QCommandLineOption ranked(QStringLiteral("ranked"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption map(QStringLiteral("map"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption json(QStringLiteral("json"));
-    const QList<QCommandLineOption> all{help,     field,   layer, results, resultsFile, join,
-                                        joinFile, picture, view,  ranked,  outDir,      json};
+    const QList<QCommandLineOption> all{help, field,    layer,   results, resultsFile,
+                                        join, joinFile, picture, view,    ranked,
+                                        map,  outDir,   json};
     if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
         error = *wrong;
         return std::nullopt;
@@ -165,6 +169,7 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     options.view =
         parser.value(view) == QLatin1String("detailed") ? ChartView::Detailed : ChartView::Basic;
     options.ranked = parser.value(ranked);
+    options.map = parser.value(map);
     options.outDir = parser.value(outDir);
     options.json = parser.isSet(json);
 
@@ -189,6 +194,8 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
         error = QStringLiteral("--picture needs a name ending in .png, .svg or .pdf");
     } else if (!options.ranked.isEmpty() && !IsRankedLayerName(options.ranked)) {
         error = QStringLiteral("--ranked needs a name ending in .gpkg or .shp");
+    } else if (!options.map.isEmpty() && !IsPictureFileName(options.map)) {
+        error = QStringLiteral("--map needs a name ending in .png, .svg or .pdf");
     }
     if (!error.isEmpty()) {
         return std::nullopt;

@@ -28,6 +28,7 @@ struct AnalyseOptions {
     ChartView view = ChartView::Basic;
     bool viewGiven = false;
     QString ranked; ///< empty when no ranked layer is asked for
+    QString map;    ///< empty when no map picture is asked for
     QString outDir;
     bool json = false;
     bool help = false;

@@ -73,7 +73,7 @@ private:
 } // namespace
 
 QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
-                           const QString& ranked) {
+                           const QString& ranked, const QString& map, const QString& mapError) {
     const JoinCounts counts = CountJoinClasses(results);
     OrderedObject ranks;
     for (int rank = 1; rank <= 4; ++rank) {
@@ -99,6 +99,12 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
         .add(QStringLiteral("notes"), notes.text());
     if (!ranked.isEmpty()) {
         line.add(QStringLiteral("ranked"), jsonString(ranked));
+    }
+    if (!mapError.isEmpty()) {
+        line.add(QStringLiteral("map"), qtJson(QJsonValue(QJsonValue::Null)))
+            .add(QStringLiteral("map_error"), jsonString(mapError));
+    } else if (!map.isEmpty()) {
+        line.add(QStringLiteral("map"), jsonString(map));
     }
     return line.text() + '\n';
 }

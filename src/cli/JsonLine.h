@@ -11,10 +11,13 @@ namespace quarvel {
  * The line `--json` prints for a completed table: table (as given), field, records, the
  * quartiles, the four fences, then the records of each rank ("1" to "4") and of each note
  * (within, then the possible, then the probable outliers), then the ranked layer written (when
- * ranked is not empty), in that order, with ", " and ": " between the members, and a newline.
+ * ranked is not empty), then the map picture: "map" and its path when map is not empty, or
+ * "map": null and "map_error" with mapError when the map was refused; in that order, with ", "
+ * and ": " between the members, and a newline.
  */
 QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
-                           const QString& ranked = QString());
+                           const QString& ranked = QString(), const QString& map = QString(),
+                           const QString& mapError = QString());
 
 /** The line `--json` prints for a refused table: {"table": ..., "error": ...} and a newline. */
 QByteArray RefusalJsonLine(const QString& table, const QString& message);

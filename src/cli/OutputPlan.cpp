@@ -45,6 +45,9 @@ TablePlan planFor(const QString& table, const AnalyseOptions& options) {
     if (!options.ranked.isEmpty()) {
         plan.ranked = place(options.ranked);
     }
+    if (!options.map.isEmpty()) {
+        plan.map = place(options.map);
+    }
     return plan;
 }
 
@@ -53,7 +56,7 @@ TablePlan planFor(const QString& table, const AnalyseOptions& options) {
 QStringList TablePlan::paths() const {
     QStringList all{pairs, QDir(folder).filePath(kUnsortedFileName),
                     QDir(folder).filePath(kSortedFileName)};
-    for (const QString& path : {results, join, picture}) {
+    for (const QString& path : {results, join, picture, map}) {
         if (!path.isEmpty()) {
             all << path;
         }

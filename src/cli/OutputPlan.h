@@ -19,6 +19,7 @@ struct TablePlan {
     QString join;    ///< empty when no join file is asked for
     QString picture; ///< empty when no picture is asked for
     QString ranked;  ///< empty when no ranked layer is asked for
+    QString map;     ///< empty when no map picture is asked for
 
     /**
      * Every file the table's run may write, the intermediate files included (all the files of a

@@ -7,15 +7,20 @@
 #include "FieldValues.h"
 #include "JoinFile.h"
 #include "JsonLine.h"
+#include "LayerShapes.h"
+#include "MapPainting.h"
 #include "RankedLayer.h"
+#include "RecordClasses.h"
 #include "SafeFile.h"
 #include "TerminalProgress.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace quarvel {
 namespace {
@@ -75,7 +80,7 @@ bool TableRun::run() {
     }
     // A name that is the table or a file of its family is refused before anything is
     // written for this table.
-    for (const QString& path : {plan_.results, plan_.join, plan_.picture}) {
+    for (const QString& path : {plan_.results, plan_.join, plan_.picture, plan_.map}) {
         if (path.isEmpty()) {
             continue;
         }
@@ -142,17 +147,66 @@ bool TableRun::run() {
                               .arg(QFileInfo(plan_.picture).fileName(), error));
         }
     }
+    // The map comes last: a table without shapes still has every other file it asked for.
+    std::optional<QString> mapRefusal;
+    if (!plan_.map.isEmpty()) {
+        mapRefusal = drawMap(*table, field, results, progress);
+        if (mapRefusal && mapRefusal->isEmpty()) {
+            progress.finish();
+            return refuse(kStopped);
+        }
+    }
     progress.finish();
     // What the shapefile's limits changed is said once the table's work is done.
     for (const QString& note : rankedNotes) {
         std::fprintf(err_, "quarvel: %s: note: %s\n", plan_.table.toLocal8Bit().constData(),
                      note.toLocal8Bit().constData());
     }
+    if (mapRefusal) {
+        std::fprintf(err_, "quarvel: %s: %s\n", plan_.table.toLocal8Bit().constData(),
+                     PlainText(*mapRefusal).toLocal8Bit().constData());
+    }
     if (options_.json) {
-        std::fputs(ResultsJsonLine(plan_.table, results, plan_.ranked).constData(), out_);
+        const QString map = mapRefusal ? QString() : plan_.map;
+        const QString mapError = mapRefusal ? PlainText(*mapRefusal) : QString();
+        std::fputs(ResultsJsonLine(plan_.table, results, plan_.ranked, map, mapError).constData(),
+                   out_);
         std::fflush(out_);
     }
-    return true;
+    return !mapRefusal;
+}
+
+// The shapes of the table's records in their classes, the whole extent fitted into the
+// command line's picture. Why it cannot be drawn, or an empty text when stopped.
+std::optional<QString> TableRun::drawMap(const Table& table, int field,
+                                         const AnalysisResults& results, Progress& progress) {
+    if (const std::optional<QString> absence = ShapesAbsence(table)) {
+        return *absence;
+    }
+    const QString name = QFileInfo(plan_.map).fileName();
+    progress.stage(QStringLiteral("Drawing the map (%1).").arg(name));
+    const ShapesRead shapes = ReadShapes(table, &progress);
+    if (!shapes.read()) {
+        return shapes.stopped ? QString() : shapes.message;
+    }
+    std::vector<RecordClass> ranks;
+    if (const std::optional<QString> refusal = ClassifyRecords(
+            table, field, results, QLocale(), &progress, ranks, QStringLiteral("draw the map"))) {
+        return *refusal;
+    }
+    // A record the run left without a value has a feature but no rank.
+    std::vector<MapClass> classes(shapes.geometry.featureCount(), MapClass::NoValue);
+    const std::size_t ranked = std::min(classes.size(), ranks.size());
+    for (std::size_t record = 0; record < ranked; ++record) {
+        classes[record] = ranks[record].mapClass();
+    }
+    const MapTransform whole = MapTransform::fit(shapes.geometry.extent(), kMapPictureWidth,
+                                                 kMapPictureHeight, kMapPictureMargin);
+    QString error;
+    if (!SaveMap(MapScene{&shapes.geometry, &classes}, whole, MapMarks(), plan_.map, error)) {
+        return QStringLiteral("The map could not be saved as \"%1\": %2.").arg(name, error);
+    }
+    return std::nullopt;
 }
 
 bool TableRun::refuse(const QString& message) {

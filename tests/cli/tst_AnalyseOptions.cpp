@@ -1,4 +1,8 @@
+#include "CommandLine.h"
 #include "CommandLineOptions.h"
+#include "OutputPlan.h"
+
+#include <QDir>
 
 #include <QTest>
 
@@ -29,6 +33,12 @@ QString summary(const AnalyseOptions& options) {
                      .arg(options.picture, options.view == ChartView::Detailed
                                                ? QStringLiteral("detailed")
                                                : QStringLiteral("basic"));
+    }
+    if (!options.ranked.isEmpty()) {
+        parts << QStringLiteral("ranked ") + options.ranked;
+    }
+    if (!options.map.isEmpty()) {
+        parts << QStringLiteral("map ") + options.map;
     }
     if (!options.outDir.isEmpty()) {
         parts << QStringLiteral("out ") + options.outDir;
@@ -63,6 +73,9 @@ private slots:
         QTest::newRow("default names")
             << QStringList{"--results", "a.dbf", "--join=K", "--picture=c.pdf"}
             << "tables a.dbf | results Median.csv | join K Join.txt | picture c.pdf basic";
+        QTest::newRow("a map beside the chart")
+            << QStringList{"a.gpkg", "--picture", "c.png", "--map=m.PDF", "--ranked", "r.shp"}
+            << "tables a.gpkg | picture c.png basic | ranked r.shp | map m.PDF";
         // A value is the next argument, whatever it looks like.
         QTest::newRow("option-like values")
             << QStringList{"a.dbf", "--field", "--json", "--out-dir", "--"}
@@ -103,6 +116,10 @@ private slots:
         QTest::newRow("picture of no kind")
             << QStringList{"a.dbf", "--picture", "c.gif"}
             << "wrong: --picture needs a name ending in .png, .svg or .pdf";
+        QTest::newRow("map of no kind") << QStringList{"a.dbf", "--map", "m.gif"}
+                                        << "wrong: --map needs a name ending in .png, .svg or .pdf";
+        QTest::newRow("map without a name")
+            << QStringList{"a.dbf", "--map"} << "wrong: --map needs a value";
         QTest::newRow("a layer of a dBASE table")
             << QStringList{"a.gpkg", "b.dbf", "--layer=roads"}
             << "wrong: --layer is for layer sources (.gpkg, .fgb, .geojson, .json, .csv, .xlsx, "
@@ -119,6 +136,75 @@ private slots:
         QString error;
         const std::optional<AnalyseOptions> options = ParseAnalyseOptions(arguments, error);
         QCOMPARE(options ? summary(*options) : QStringLiteral("wrong: ") + error, read);
+    }
+
+    // The map goes where the picture goes, and counts among the files that may clash.
+    void placesTheMapLikeThePicture_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("maps");
+        QTest::newRow("beside the table")
+            << QStringList{"/data/a.dbf", "--map", "m.png"} << QStringList{"/data/m.png"};
+        QTest::newRow("into the folder asked for")
+            << QStringList{"/data/a.dbf", "--map", "m.svg", "--out-dir", "/out"}
+            << QStringList{"/out/m.svg"};
+        QTest::newRow("a folder a table")
+            << QStringList{"/data/a.gpkg", "/other/b.dbf", "--map", "m.pdf", "--out-dir", "/out/"}
+            << QStringList{"/out/a/m.pdf", "/out/b/m.pdf"};
+        QTest::newRow("a name with a folder")
+            << QStringList{"/data/a.dbf", "--map", "/maps/../maps/m.png"}
+            << QStringList{"/maps/m.png"};
+    }
+
+    void placesTheMapLikeThePicture() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, maps);
+        QString error;
+        const std::optional<AnalyseOptions> options = ParseAnalyseOptions(arguments, error);
+        QVERIFY2(options, qPrintable(error));
+        QString clash;
+        const std::optional<std::vector<TablePlan>> plans = PlanOutputs(*options, clash);
+        QVERIFY2(plans, qPrintable(clash));
+        QStringList placed;
+        for (const TablePlan& plan : *plans) {
+            placed << plan.map;
+            QVERIFY(plan.paths().contains(plan.map));
+        }
+        QCOMPARE(placed, maps);
+    }
+
+    void theMapClashesWithTheTablesOtherFiles_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("the chart's name")
+            << QStringList{"/data/a.dbf", "--picture", "m.png", "--map", "m.png"};
+        QTest::newRow("the results file's name")
+            << QStringList{"/data/a.dbf", "--results-file", "m.svg", "--map", "/data/m.svg"};
+        QTest::newRow("one map for two tables")
+            << QStringList{"/data/a.dbf", "/data/b.dbf", "--out-dir", "/out", "--map", "/m.png"};
+    }
+
+    void theMapClashesWithTheTablesOtherFiles() {
+        QFETCH(QStringList, arguments);
+        QString error;
+        const std::optional<AnalyseOptions> options = ParseAnalyseOptions(arguments, error);
+        QVERIFY2(options, qPrintable(error));
+        QString clash;
+        QVERIFY(!PlanOutputs(*options, clash));
+        QVERIFY2(clash.contains(" would both write "), qPrintable(clash));
+    }
+
+    void aMapNeedsPainting_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("painting");
+        QTest::newRow("map") << QStringList{"analyse", "a.gpkg", "--map", "m.png"} << true;
+        QTest::newRow("map=") << QStringList{"analyse", "a.gpkg", "--map=m.svg"} << true;
+        QTest::newRow("picture") << QStringList{"analyse", "a.dbf", "--picture=c.png"} << true;
+        QTest::newRow("neither") << QStringList{"analyse", "a.dbf", "--mapx", "--json"} << false;
+    }
+
+    void aMapNeedsPainting() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, painting);
+        QCOMPARE(CommandLine::needsPainting(arguments), painting);
     }
 };
 

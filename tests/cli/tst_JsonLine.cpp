@@ -34,6 +34,41 @@ private slots:
                             "\"Probable Outlier-Low\": 2, \"Probable Outlier-High\": 2}}\n"));
     }
 
+    // The ranked layer and the map come last, in that order; a refused map is null, with why.
+    void layerAndMap_data() {
+        QTest::addColumn<QString>("ranked");
+        QTest::addColumn<QString>("map");
+        QTest::addColumn<QString>("mapError");
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("neither") << QString() << QString() << QString()
+                                 << QByteArray("\"Probable Outlier-High\": 0}}\n");
+        QTest::newRow("map") << QString() << "/d/m.png" << QString()
+                             << QByteArray(
+                                    "\"Probable Outlier-High\": 0}, \"map\": \"/d/m.png\"}\n");
+        QTest::newRow("ranked layer and map")
+            << "/d/r.gpkg"
+            << "/d/m \"1\".svg" << QString()
+            << QByteArray("0}, \"ranked\": \"/d/r.gpkg\", \"map\": \"/d/m \\\"1\\\".svg\"}\n");
+        QTest::newRow("map refused")
+            << "/d/r.shp"
+            << "/d/m.pdf"
+            << "No shapes.\nNone."
+            << QByteArray("0}, \"ranked\": \"/d/r.shp\", \"map\": null, \"map_error\": "
+                          "\"No shapes.\\nNone.\"}\n");
+    }
+
+    void layerAndMap() {
+        QFETCH(QString, ranked);
+        QFETCH(QString, map);
+        QFETCH(QString, mapError);
+        QFETCH(QByteArray, end);
+        AnalysisResults results;
+        const QByteArray line =
+            ResultsJsonLine(QStringLiteral("t.dbf"), results, ranked, map, mapError);
+        QVERIFY2(line.endsWith(end), line.constData());
+        QVERIFY(line.startsWith("{\"table\": \"t.dbf\", \"field\": \"\", \"records\": 0, "));
+    }
+
     // The shortest text that reads back to the same double; null where JSON has no number.
     void numbers_data() {
         QTest::addColumn<double>("value");
