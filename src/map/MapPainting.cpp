@@ -25,9 +25,6 @@ QColor classColor(MapClass of) {
     return QColor::fromRgb(static_cast<QRgb>(MapClassColor(of)));
 }
 
-// Layers of at most this many features are drawn with smooth edges on screen too.
-constexpr std::size_t kSmoothAtMost = 20000;
-
 // Coordinates beyond this many pixels outside the picture are cut off, so that no zoom can
 // hand the painter numbers it cannot rasterize.
 constexpr double kReach = 4096;
@@ -38,15 +35,14 @@ struct Bounds {
 
 class Painter {
 public:
-    Painter(QPainter& painter, const MapScene& scene, const MapTransform& view, bool raster)
+    Painter(QPainter& painter, const MapScene& scene, const MapTransform& view, bool raster,
+            bool smooth)
         : painter_(painter), geometry_(*scene.geometry), classes_(*scene.classes), view_(view),
-          raster_(raster), safe_{-kReach, -kReach, view.width + kReach, view.height + kReach} {}
+          raster_(raster),
+          smooth_(smooth), safe_{-kReach, -kReach, view.width + kReach, view.height + kReach} {}
 
     bool paint(const MapMarks& marks, const StopCheck& stopRequested) {
-        // Smooth edges cost time that a large layer on screen cannot spare; its features are
-        // small there anyway.
-        painter_.setRenderHint(QPainter::Antialiasing,
-                               !raster_ || geometry_.featureCount() <= kSmoothAtMost);
+        painter_.setRenderHint(QPainter::Antialiasing, !raster_ || smooth_);
         const std::size_t count = std::min(geometry_.featureCount(), classes_.size());
         for (std::size_t feature = 0; feature < count; ++feature) {
             if (feature % 16384 == 0 && stopRequested && stopRequested()) {
@@ -260,6 +256,7 @@ private:
     const std::vector<MapClass>& classes_;
     MapTransform view_;
     bool raster_;
+    bool smooth_;
     Bounds safe_;
     QPolygonF pixels_;
     QPolygonF clipped_;
@@ -269,21 +266,21 @@ private:
 } // namespace
 
 bool PaintMap(QPainter& painter, const MapScene& scene, const MapTransform& view,
-              const MapMarks& marks, bool raster, const StopCheck& stopRequested) {
+              const MapMarks& marks, bool raster, const StopCheck& stopRequested, bool smooth) {
     if (scene.geometry == nullptr || scene.classes == nullptr) {
         return true;
     }
-    Painter drawer(painter, scene, view, raster);
+    Painter drawer(painter, scene, view, raster, smooth);
     return drawer.paint(marks, stopRequested);
 }
 
 QImage RenderMap(const MapScene& scene, const MapTransform& view, const MapMarks& marks,
-                 const StopCheck& stopRequested) {
+                 const StopCheck& stopRequested, bool smooth) {
     QImage image(std::max(1, static_cast<int>(std::lround(view.width))),
                  std::max(1, static_cast<int>(std::lround(view.height))), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    if (!PaintMap(painter, scene, view, marks, true, stopRequested)) {
+    if (!PaintMap(painter, scene, view, marks, true, stopRequested, smooth)) {
         return QImage();
     }
     return image;

@@ -36,14 +36,19 @@ struct MapScene {
  * colour: polygons filled and outlined 1 px #636363, lines 2 px wide, points as circles of 6
  * px, outlined like polygons; then the marks. The painter's device is the view's picture, of
  * view.width x view.height. raster: the device is an image (points are stamped from a
- * pre-drawn circle). False when stopRequested said stop part of the way.
+ * pre-drawn circle), drawn with hard edges, each pixel wholly in or out, unless smooth.
+ * False when stopRequested said stop part of the way.
  */
 bool PaintMap(QPainter& painter, const MapScene& scene, const MapTransform& view,
-              const MapMarks& marks, bool raster, const StopCheck& stopRequested = {});
+              const MapMarks& marks, bool raster, const StopCheck& stopRequested = {},
+              bool smooth = false);
 
-/** The map as an image of the view's size on white; a null image when asked to stop. */
+/**
+ * The map as an image of the view's size on white, hard-edged unless smooth; a null image
+ * when asked to stop.
+ */
 QImage RenderMap(const MapScene& scene, const MapTransform& view, const MapMarks& marks = {},
-                 const StopCheck& stopRequested = {});
+                 const StopCheck& stopRequested = {}, bool smooth = false);
 
 /**
  * Writes the map (white, the features, the marks) to a file whose extension decides the

@@ -28,6 +28,10 @@
 
 namespace quarvel {
 
+// Layers of at most this many features are drawn with smooth edges on screen; a larger one
+// cannot spare the time, and its features are small there anyway.
+constexpr std::size_t kSmoothAtMost = 20000;
+
 /** The shapes of the analysed table and the class of each record, as read on the worker. */
 struct frmMap::Shapes {
     std::shared_ptr<const Table> table;
@@ -40,6 +44,7 @@ struct frmMap::Shapes {
     std::vector<MapClass> classes;
 
     MapScene scene() const { return {&geometry, &classes}; }
+    bool smooth() const { return geometry.featureCount() <= kSmoothAtMost; }
 };
 
 struct frmMap::Loaded {
@@ -265,8 +270,9 @@ void frmMap::load() {
                            [](const RecordClass& c) { return c.mapClass(); });
             progress.stage(QStringLiteral("Drawing the map..."));
             loaded.view = MapTransform::fit(shapes->geometry.extent(), width, height, kMargin);
-            loaded.picture = RenderMap(shapes->scene(), loaded.view, MapMarks(),
-                                       [&progress] { return progress.stopRequested(); });
+            loaded.picture = RenderMap(
+                shapes->scene(), loaded.view, MapMarks(),
+                [&progress] { return progress.stopRequested(); }, shapes->smooth());
             loaded.shapes = std::move(shapes);
             return loaded;
         },
@@ -322,8 +328,9 @@ void frmMap::redraw() {
     static_cast<void>(work_.start<Drawn>(
         [shapes, view, marks](Progress& progress) {
             progress.stage(QStringLiteral("Drawing the map..."));
-            return Drawn{RenderMap(shapes->scene(), view, marks,
-                                   [&progress] { return progress.stopRequested(); }),
+            return Drawn{RenderMap(
+                             shapes->scene(), view, marks,
+                             [&progress] { return progress.stopRequested(); }, shapes->smooth()),
                          view};
         },
         [self](Drawn& drawn) {
@@ -447,7 +454,8 @@ void frmMap::cmdHome_Click() {
 
 void frmMap::copyMap() {
     if (data_ != nullptr) {
-        QGuiApplication::clipboard()->setImage(RenderMap(data_->scene(), picMap->view(), marks_));
+        QGuiApplication::clipboard()->setImage(
+            RenderMap(data_->scene(), picMap->view(), marks_, {}, data_->smooth()));
     }
 }
 
