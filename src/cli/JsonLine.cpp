@@ -71,8 +71,7 @@ private:
 };
 
 // The quartiles, the fences and the records of each rank and note.
-void addFigures(OrderedObject& line, const AnalysisResults& results) {
-    const JoinCounts counts = CountJoinClasses(results);
+void addFigures(OrderedObject& line, const AnalysisResults& results, const JoinCounts& counts) {
     OrderedObject ranks;
     for (int rank = 1; rank <= 4; ++rank) {
         ranks.add(QString::number(rank), qtJson(counts.ranks[rank - 1]));
@@ -101,7 +100,7 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
     line.add(QStringLiteral("table"), jsonString(table))
         .add(QStringLiteral("field"), jsonString(QString::fromStdString(results.FieldName)))
         .add(QStringLiteral("records"), qtJson(results.ValueCount));
-    addFigures(line, results);
+    addFigures(line, results, CountJoinClasses(results));
     if (!ranked.isEmpty()) {
         line.add(QStringLiteral("ranked"), jsonString(ranked));
     }
@@ -123,7 +122,7 @@ QByteArray GroupJsonLine(const QString& table, const QString& field, const QStri
         .add(QStringLiteral("group"), jsonString(group.text))
         .add(QStringLiteral("records"), qtJson(group.records));
     if (group.described) {
-        addFigures(line, group.results);
+        addFigures(line, group.results, group.classes);
     }
     return line.text() + '\n';
 }
