@@ -215,5 +215,58 @@ INSTANTIATE_TEST_SUITE_P(
                    "x,1,,,,,,,\r\n\xef\xbf\xbd,2,,,,,,,\r\n"}),
     [](const ::testing::TestParamInfo<GroupTexts>& row) { return row.param.name; });
 
+struct OneToN {
+    int n;
+    double firstQuartile;
+    double median;
+    double thirdQuartile;
+};
+
+void PrintTo(const OneToN& row, std::ostream* out) {
+    *out << row.n;
+}
+
+class OneToNTest : public GroupAnalysisTest, public ::testing::WithParamInterface<OneToN> {};
+
+// A group holding 1 to n in a scrambled order, its records between those of another group of
+// far larger values, gives the quartiles of 1 to n as the rule is worked out for them.
+TEST_P(OneToNTest, GroupOfOneToNHasItsWorkedQuartiles) {
+    const int n = GetParam().n;
+    std::vector<std::string> texts;
+    std::vector<double> values;
+    for (int k = 0; k < n; ++k) {
+        texts.push_back("G");
+        values.push_back((k * 7919) % n + 1); // 7919 is a prime no n here shares a factor with
+        texts.push_back("H");
+        values.push_back(1e6 - k);
+    }
+    const std::unique_ptr<DbfTable> t = table("t.dbf", testing::textTable("GROUP", texts));
+    const GroupsOutcome groups = AnalyseGroups(*t, 0, values);
+    ASSERT_EQ(groups.groups.size(), 2u);
+    const GroupSummary& g = groups.groups[0];
+    EXPECT_EQ(g.records, n);
+    EXPECT_EQ(g.results.FirstQuartile, GetParam().firstQuartile);
+    EXPECT_EQ(g.results.Median, GetParam().median);
+    EXPECT_EQ(g.results.ThirdQuartile, GetParam().thirdQuartile);
+    EXPECT_EQ(g.results.UpperInnerFence,
+              GetParam().thirdQuartile +
+                  1.5 * (GetParam().thirdQuartile - GetParam().firstQuartile));
+    EXPECT_EQ(g.lowest(), 1);
+    EXPECT_EQ(g.highest(), n);
+    EXPECT_EQ(groups.groups[1].lowest(), 1e6 - n + 1);
+}
+
+// n = 3 to 12 as the rule's table of worked results gives them; for 1000, m = 500 and q = 250;
+// for 1001, m = 500.5 and q = 250.25 round to the even 500 and 250, so the median averages the
+// 500th and 501st values and the third quartile the 751st and 750th.
+INSTANTIATE_TEST_SUITE_P(Counts, OneToNTest,
+                         ::testing::Values(OneToN{3, 1, 1.5, 2.5}, OneToN{4, 1, 2, 3},
+                                           OneToN{5, 1, 2.5, 3.5}, OneToN{6, 1.5, 3, 4.5},
+                                           OneToN{7, 2, 3.5, 5.5}, OneToN{8, 2, 4, 6},
+                                           OneToN{9, 2, 4.5, 6.5}, OneToN{10, 2.5, 5, 7.5},
+                                           OneToN{11, 3, 5.5, 8.5}, OneToN{12, 3, 6, 9},
+                                           OneToN{1000, 250, 500, 750},
+                                           OneToN{1001, 250, 500.5, 750.5}));
+
 } // namespace
 } // namespace quarvel
