@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace quarvel {
 
@@ -37,6 +38,8 @@ struct AnalysisOutcome {
     AnalysisResults results;
     /** The pairs file a completed analysis wrote. */
     QString pairsFile;
+    /** The analysed values in table order, as the pairs file lists them (for AnalyseGroups). */
+    std::vector<double> tableValues;
 
     bool completed() const { return status == Status::Completed; }
 };

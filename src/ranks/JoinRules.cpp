@@ -67,6 +67,19 @@ char* WriteJoinLine(char* out, int id, std::string_view relateText, std::string_
     return copyText(out, kLineEnd);
 }
 
+char* WriteUnrankedJoinLine(char* out, int id, std::string_view relateText,
+                            std::string_view valueText, std::string_view note) {
+    out = std::to_chars(out, out + 16, id).ptr;
+    *out++ = ',';
+    out = copyText(out, relateText);
+    *out++ = ',';
+    out = copyText(out, valueText);
+    *out++ = ',';
+    *out++ = ',';
+    out = copyText(out, note);
+    return copyText(out, kLineEnd);
+}
+
 void AppendJoinLine(std::string& out, int id, std::string_view relateText,
                     std::string_view valueText, int rank, std::string_view note) {
     const std::size_t at = out.size();

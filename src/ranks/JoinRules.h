@@ -35,4 +35,8 @@ constexpr std::size_t JoinLineRoom(std::size_t relateSize, std::size_t valueSize
 char* WriteJoinLine(char* out, int id, std::string_view relateText, std::string_view valueText,
                     int rank, std::string_view note);
 
+/** "<id>,<relate text>,<value text>,,<note>" and the line end, for a record without a rank. */
+char* WriteUnrankedJoinLine(char* out, int id, std::string_view relateText,
+                            std::string_view valueText, std::string_view note);
+
 } // namespace quarvel
