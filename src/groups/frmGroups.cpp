@@ -3,6 +3,7 @@
 #include "BusyIndicator.h"
 #include "DisplayList.h"
 #include "FieldValues.h"
+#include "GroupPicture.h"
 #include "LocaleNumbers.h"
 #include "NumberText.h"
 #include "PlotPicture.h"
@@ -20,9 +21,6 @@
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <numeric>
 
 namespace quarvel {
 
@@ -43,49 +41,15 @@ namespace {
 constexpr int kRowPixels = 24;
 constexpr int kAxisPixels = 30;
 
-const QStringList kColumns = {
-    QStringLiteral("Group"),           QStringLiteral("Records"),
-    QStringLiteral("1st Quartile"),    QStringLiteral("Median"),
-    QStringLiteral("3rd Quartile"),    QStringLiteral("Lower Inner Fence"),
-    QStringLiteral("Upper Inner Fence"), QStringLiteral("Lower Outer Fence"),
-    QStringLiteral("Upper Outer Fence")};
-
-QString shownText(const QString& group) {
-    return group.isEmpty() ? QStringLiteral("(empty)") : group;
-}
-
-// The groups drawn: the most records first chosen, shown in the outcome's order.
-std::vector<std::size_t> drawnGroups(const GroupsOutcome& outcome, std::size_t most) {
-    std::vector<std::size_t> order(outcome.groups.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    if (order.size() > most) {
-        std::stable_sort(order.begin(), order.end(), [&outcome](std::size_t a, std::size_t b) {
-            return outcome.groups[a].records > outcome.groups[b].records;
-        });
-        order.resize(most);
-        std::sort(order.begin(), order.end());
-    }
-    return order;
-}
-
-GroupBox boxOf(const GroupSummary& group) {
-    GroupBox box;
-    box.label = QStringLiteral("%1 (%2)").arg(shownText(group.text)).arg(group.records).toStdString();
-    box.described = group.described;
-    if (group.described) {
-        const AnalysisResults& r = group.results;
-        box.lowest = group.lowest();
-        box.highest = group.highest();
-        box.firstQuartile = r.FirstQuartile;
-        box.median = r.Median;
-        box.thirdQuartile = r.ThirdQuartile;
-        box.lowerInnerFence = r.LowerInnerFence;
-        box.upperInnerFence = r.UpperInnerFence;
-        box.lowerOuterFence = r.LowerOuterFence;
-        box.upperOuterFence = r.UpperOuterFence;
-    }
-    return box;
-}
+const QStringList kColumns = {QStringLiteral("Group"),
+                              QStringLiteral("Records"),
+                              QStringLiteral("1st Quartile"),
+                              QStringLiteral("Median"),
+                              QStringLiteral("3rd Quartile"),
+                              QStringLiteral("Lower Inner Fence"),
+                              QStringLiteral("Upper Inner Fence"),
+                              QStringLiteral("Lower Outer Fence"),
+                              QStringLiteral("Upper Outer Fence")};
 
 } // namespace
 
@@ -163,6 +127,10 @@ frmGroups::~frmGroups() {
     work_.stop();
 }
 
+const GroupsOutcome* frmGroups::outcome() const {
+    return shown_ ? &shown_->outcome : nullptr;
+}
+
 const std::vector<GroupBox>& frmGroups::boxes() const {
     static const std::vector<GroupBox> none;
     return shown_ ? shown_->boxes : none;
@@ -212,10 +180,11 @@ void frmGroups::cmbGroupBy_Change(int index) {
             auto found = std::make_shared<Found>();
             found->table = table;
             progress.stage(QStringLiteral("Reading the values..."));
-            FieldValues read = ReadFieldValues(*table, valueField, QLocale(), [&progress](double done) {
-                progress.fraction(done);
-                return !progress.stopRequested();
-            });
+            FieldValues read =
+                ReadFieldValues(*table, valueField, QLocale(), [&progress](double done) {
+                    progress.fraction(done);
+                    return !progress.stopRequested();
+                });
             if (read.stopped) {
                 return std::shared_ptr<const Found>();
             }
@@ -231,10 +200,9 @@ void frmGroups::cmbGroupBy_Change(int index) {
             if (found->outcome.stopped) {
                 return std::shared_ptr<const Found>();
             }
-            for (std::size_t g : drawnGroups(found->outcome, kMostBoxes)) {
-                found->boxGroup.push_back(g);
-                found->boxes.push_back(boxOf(found->outcome.groups[g]));
-            }
+            GroupChartBoxes chart = GroupBoxesOf(found->outcome, kMostGroupBoxes);
+            found->boxes = std::move(chart.boxes);
+            found->boxGroup = std::move(chart.groups);
             found->scale = DrawGroupChart(found->drawing, found->boxes);
             return std::shared_ptr<const Found>(found);
         },
@@ -264,16 +232,15 @@ void frmGroups::showFound(std::shared_ptr<const Found> found) {
     picGroups->setDrawing(shown_->drawing, QImage());
     const std::size_t notDrawn = outcome.groups.size() - shown_->boxes.size();
     lblNotDrawn->setText(
-        notDrawn == 0
-            ? QStringLiteral("%1 groups.").arg(outcome.groups.size())
-            : QStringLiteral("%1 groups; the %2 with fewest records are not drawn.")
-                  .arg(outcome.groups.size())
-                  .arg(notDrawn));
+        notDrawn == 0 ? QStringLiteral("%1 groups.").arg(outcome.groups.size())
+                      : QStringLiteral("%1 groups; the %2 with fewest records are not drawn.")
+                            .arg(outcome.groups.size())
+                            .arg(notDrawn));
     grdGroups->setRowCount(static_cast<int>(outcome.groups.size()));
     for (std::size_t g = 0; g < outcome.groups.size(); ++g) {
         const GroupSummary& group = outcome.groups[g];
         const AnalysisResults& r = group.results;
-        QStringList cells = {shownText(group.text), QString::number(group.records)};
+        QStringList cells = {GroupLabelText(group.text), QString::number(group.records)};
         for (const double v : {r.FirstQuartile, r.Median, r.ThirdQuartile, r.LowerInnerFence,
                                r.UpperInnerFence, r.LowerOuterFence, r.UpperOuterFence}) {
             cells << (group.described ? QString::fromStdString(FileNumberText(v)) : QString());
@@ -301,17 +268,22 @@ QString frmGroups::hoverText(double x, double y, double tolerance) const {
         return {};
     }
     const GroupSummary& group = shown_->outcome.groups[shown_->boxGroup[target->row]];
-    const QString name = shownText(group.text);
-    static const char* const kNames[] = {nullptr,           "Lowest value",      "Highest value",
-                                         "First quartile",  "Median",            "Third quartile",
-                                         "Lower inner fence", "Upper inner fence",
-                                         "Lower outer fence", "Upper outer fence"};
+    const QString name = GroupLabelText(group.text);
+    static const char* const kNames[] = {nullptr,
+                                         "Lowest value",
+                                         "Highest value",
+                                         "First quartile",
+                                         "Median",
+                                         "Third quartile",
+                                         "Lower inner fence",
+                                         "Upper inner fence",
+                                         "Lower outer fence",
+                                         "Upper outer fence"};
     if (target->kind == GroupTarget::Kind::Label) {
-        return group.described
-                   ? QStringLiteral("%1: %2 records").arg(name).arg(group.records)
-                   : QStringLiteral("%1: %2 records, too few to describe")
-                         .arg(name)
-                         .arg(group.records);
+        return group.described ? QStringLiteral("%1: %2 records").arg(name).arg(group.records)
+                               : QStringLiteral("%1: %2 records, too few to describe")
+                                     .arg(name)
+                                     .arg(group.records);
     }
     return QStringLiteral("%1: %2 = %3")
         .arg(name, QString::fromLatin1(kNames[static_cast<int>(target->kind)]),
@@ -329,13 +301,12 @@ void frmGroups::cmdSaveGroups_Click() {
     if (!path) {
         return;
     }
-    if (const std::optional<QString> refusal =
-            SaveGroupsFile(shown_->outcome, tablePath, *path)) {
+    if (const std::optional<QString> refusal = SaveGroupsFile(shown_->outcome, tablePath, *path)) {
         showError(*refusal);
         return;
     }
-    lblNotDrawn->setText(QStringLiteral("%1 has been written.")
-                             .arg(QDir::toNativeSeparators(*path)));
+    lblNotDrawn->setText(
+        QStringLiteral("%1 has been written.").arg(QDir::toNativeSeparators(*path)));
 }
 
 void frmGroups::showError(const QString& message) {

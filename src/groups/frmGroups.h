@@ -27,7 +27,7 @@ class PlotPicture;
 /**
  * The groups window: the analysed field within the groups of records that share a field's
  * text. For the field chosen in "Group by" it draws one basic box a group on a common value
- * scale (the groups with most records, at most kMostBoxes) and lists every group's line of the
+ * scale (the groups with most records, at most kMostGroupBoxes) and lists every group's line of the
  * groups file below; a button saves that file. The groups are found on the window's own
  * worker.
  */
@@ -35,8 +35,6 @@ class frmGroups : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr std::size_t kMostBoxes = 40;
-
     frmGroups(std::shared_ptr<const AnalysisResults> results, Dialogs& dialogs,
               QWidget* parent = nullptr);
     ~frmGroups() override;
@@ -55,7 +53,7 @@ public:
     QProgressBar* groupsProgress;
 
     /** The groups shown, or nullptr before the first are found. */
-    const GroupsOutcome* outcome() const { return shown_ ? &shown_->outcome : nullptr; }
+    const GroupsOutcome* outcome() const;
     /** The boxes drawn, in their order. */
     const std::vector<GroupBox>& boxes() const;
     /** The tooltip at a point of the drawing (units across, and down from the top). */

@@ -170,8 +170,7 @@ void frmJoin::cmdDotIt_Click() {
     writing_ = work_.start<JoinOutcome>(
         [table, relate, valueField, groupField, summary, path, locale](Progress& progress) {
             if (groupField < 0) {
-                return WriteJoinFile(*table, relate, valueField, summary, path, &progress,
-                                     locale);
+                return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
             }
             // Within groups: each record's value, then its group's quartiles.
             const FieldValues read = ReadFieldValues(*table, valueField, locale);

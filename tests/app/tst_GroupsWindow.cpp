@@ -21,8 +21,8 @@ namespace {
 // -2.75 and 7.25 (inner) and -6.5 and 11 (outer); "C, d" (n 3, m 2, q 1) has quartiles 7 and
 // 8.5 and median 7.5, fences 4.75 and 10.75, 2.5 and 13.
 QByteArray groupsLayer() {
-    const std::pair<const char*, int> records[] = {{"A", 1}, {"B", 10},   {"A", 2},   {"C, d", 7},
-                                                   {"A", 3}, {"B", 20},   {"A", 4},   {"C, d", 8},
+    const std::pair<const char*, int> records[] = {{"A", 1}, {"B", 10},  {"A", 2}, {"C, d", 7},
+                                                   {"A", 3}, {"B", 20},  {"A", 4}, {"C, d", 8},
                                                    {"A", 5}, {"C, d", 9}};
     QByteArray json = R"({"type": "FeatureCollection", "features": [)";
     bool first = true;
@@ -65,8 +65,8 @@ private:
 
     frmGroups* groupedBy(const QString& field) {
         child<QAction>(window.get(), "mnuViewGroups")->trigger();
-        auto* groups = qobject_cast<frmGroups*>(
-            MainWindowHarness::children->instance(ChildWindow::Groups));
+        auto* groups =
+            qobject_cast<frmGroups*>(MainWindowHarness::children->instance(ChildWindow::Groups));
         if (groups == nullptr) {
             return nullptr;
         }
