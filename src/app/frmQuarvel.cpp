@@ -197,6 +197,7 @@ void frmQuarvel::buildMenus() {
     mnuView->setObjectName(QStringLiteral("mnuView"));
     mnuViewQuarvel = menuItem(mnuView, "mnuViewQuarvel", QStringLiteral("Quarvel"));
     mnuViewMap = menuItem(mnuView, "mnuViewMap", QStringLiteral("Map"));
+    mnuViewGroups = menuItem(mnuView, "mnuViewGroups", QStringLiteral("Groups"));
     // A disabled Map says why in its tooltip.
     mnuView->setToolTipsVisible(true);
 
@@ -212,6 +213,7 @@ void frmQuarvel::buildMenus() {
     connect(mnuFileSaveRanked, &QAction::triggered, this, &frmQuarvel::mnuFileSaveRanked_Click);
     connect(mnuViewQuarvel, &QAction::triggered, this, &frmQuarvel::mnuViewQuarvel_Click);
     connect(mnuViewMap, &QAction::triggered, this, &frmQuarvel::mnuViewMap_Click);
+    connect(mnuViewGroups, &QAction::triggered, this, &frmQuarvel::mnuViewGroups_Click);
     connect(mnuHelpHowto, &QAction::triggered, this, &frmQuarvel::mnuHelpHowto_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmQuarvel::mnuHelpAbout_Click);
 }
@@ -221,6 +223,7 @@ void frmQuarvel::Form_Load() {
     mnuFileCreateJoin->setEnabled(false);
     mnuFileSaveRanked->setEnabled(false);
     mnuViewQuarvel->setEnabled(false);
+    mnuViewGroups->setEnabled(false);
     updateMapCommand();
     centreOnScreen(*this);
     check->start();
@@ -288,6 +291,10 @@ void frmQuarvel::mnuViewQuarvel_Click() {
 
 void frmQuarvel::mnuViewMap_Click() {
     children_.show(ChildWindow::Map);
+}
+
+void frmQuarvel::mnuViewGroups_Click() {
+    children_.show(ChildWindow::Groups);
 }
 
 void frmQuarvel::mnuHelpHowto_Click() {

@@ -202,10 +202,6 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
         error = QStringLiteral("--join-file needs --join KEY");
     } else if (parser.isSet(groupsFile) && options.by.isEmpty()) {
         error = QStringLiteral("--groups-file needs --by FIELD");
-    } else if (!options.by.isEmpty() && !options.picture.isEmpty()) {
-        // With --by the picture is the group chart, which this version cannot draw yet.
-        error = QStringLiteral("--picture with --by needs the group chart, which is not "
-                               "available yet");
     } else if (options.viewGiven && options.picture.isEmpty()) {
         error = QStringLiteral("--view needs --picture FILE");
     } else if (!options.picture.isEmpty() && !IsPictureFileName(options.picture)) {

@@ -6,6 +6,7 @@
 #include "ChartFile.h"
 #include "FieldValues.h"
 #include "GroupAnalysis.h"
+#include "GroupPicture.h"
 #include "JoinFile.h"
 #include "JsonLine.h"
 #include "LayerShapes.h"
@@ -163,13 +164,20 @@ bool TableRun::run() {
         rankedNotes = ranked.notes;
     }
     if (!plan_.picture.isEmpty()) {
-        // GROUP CHART: with --by the picture is to be the group chart, one box a group drawn
-        // from groups->groups, instead of the chart below. Its drawing is not there yet, so
-        // ParseAnalyseOptions refuses --picture with --by until it comes.
-        UniformSequence heights; // as after the program's start
-        const DisplayList drawing = DrawChart(results, options_.view, heights);
+        // With --by the picture is the group chart: one box a group (the groups with most
+        // records), as the groups window draws it.
+        DisplayList drawing;
+        QSize size = kChartPictureSize;
+        if (groups) {
+            const GroupChartBoxes chart = GroupBoxesOf(*groups);
+            DrawGroupChart(drawing, chart.boxes);
+            size = GroupChartPictureSize(chart.boxes.size());
+        } else {
+            UniformSequence heights; // as after the program's start
+            drawing = DrawChart(results, options_.view, heights);
+        }
         QString error;
-        if (!SaveDrawing(drawing, plan_.picture, kChartPictureSize, ChartFont(), error)) {
+        if (!SaveDrawing(drawing, plan_.picture, size, ChartFont(), error)) {
             progress.finish();
             return refuse(QStringLiteral("The picture could not be saved as \"%1\": %2.")
                               .arg(QFileInfo(plan_.picture).fileName(), error));
