@@ -25,7 +25,7 @@ std::optional<QString> JoinRefusal(const Table* table, int valueField,
     const bool sameField = valueField < table->fieldCount() &&
                            table->fieldName(valueField).toStdString() == results.FieldName;
     if (results.ValueCount < 1 || !sameTable || !sameField ||
-        table->recordCount() != results.ValueCount) {
+        table->recordCount() != results.ValueCount + results.LeftOutCount) {
         return QStringLiteral("The last analysis was not made on the table and field now shown "
                               "in the main window, so its quartiles do not fit these records.\r\n"
                               "Press Do It in the main window for this table and field first, "
@@ -71,7 +71,7 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
         used = 0;
         return ok;
     };
-    const int count = results.ValueCount;
+    const int count = results.ValueCount + results.LeftOutCount;
     std::string relateScratch;
     std::string valueScratch;
     std::uint64_t digest = 0;
@@ -91,7 +91,9 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
         if (!v) {
             v = CellValue(table.cellText(record, valueField), locale);
         }
-        if (!v) {
+        // A record the run left out without a value has neither; its line says so.
+        const bool noValue = !v && results.SkipEmpty && HasNoValue(table, record, valueField);
+        if (!v && !noValue) {
             file.cancel();
             const CellProblem problem{record + 1, table.fieldName(valueField),
                                       table.cellText(record, valueField)};
@@ -100,7 +102,7 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
                                              "it again, then write the join file.");
             return outcome;
         }
-        digest += ValueDigestPart(*v);
+        digest += noValue ? 0 : ValueDigestPart(*v);
         const std::size_t room = JoinLineRoom(relate.size(), value.size());
         if (used + room > block.size()) {
             if (!handOver()) {
@@ -120,10 +122,10 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
             }
         }
         char* const start = block.data() + used;
-        used +=
-            static_cast<std::size_t>(WriteJoinLine(start, record + 1, relate, value,
-                                                   JoinRank(*v, results), JoinNote(*v, results)) -
-                                     start);
+        char* const end = noValue ? WriteNoValueLine(start, record + 1, relate)
+                                  : WriteJoinLine(start, record + 1, relate, value,
+                                                  JoinRank(*v, results), JoinNote(*v, results));
+        used += static_cast<std::size_t>(end - start);
     }
     // The same file opened again may hold other values now: rank them only against
     // quartiles that were found from these very values.
@@ -158,6 +160,8 @@ AnalysisResults JoinSummary(const AnalysisResults& results) {
     summary.Median = results.Median;
     summary.ThirdQuartile = results.ThirdQuartile;
     summary.ValueCount = results.ValueCount;
+    summary.SkipEmpty = results.SkipEmpty;
+    summary.LeftOutCount = results.LeftOutCount;
     summary.LowerInnerFence = results.LowerInnerFence;
     summary.UpperInnerFence = results.UpperInnerFence;
     summary.LowerOuterFence = results.LowerOuterFence;

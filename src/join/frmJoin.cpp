@@ -180,7 +180,8 @@ void frmJoin::showResult(const JoinOutcome& outcome) {
         return;
     }
     // Writing leaves the grid's current cell on the last record of the analysed field.
-    host_.setGridCurrentCell(results_->ValueCount - 1, host_.analysedField());
+    host_.setGridCurrentCell(results_->ValueCount + results_->LeftOutCount - 1,
+                             host_.analysedField());
     dialogs_.message(
         this,
         QStringLiteral("Join file written.  Please refer to help for file structure information."),
