@@ -44,9 +44,15 @@ const char* const kAnalyseUsage =
     "                        FILE: .png, .svg or .pdf, 800 x 600 pixels, the whole extent\n"
     "  --out-dir DIR         put every file into DIR (created when missing) instead of beside\n"
     "                        the table; with several tables into DIR/<table name>/\n"
+    "  --skip-empty          leave out the records whose cell is empty (or NULL) instead of\n"
+    "                        refusing the table: they have no line in Unsorted-Sorted.csv,\n"
+    "                        \"No value\" in the join file and the ranked layer, and a note on\n"
+    "                        standard error says how many were left out\n"
     "  --json                print one JSON object per table on standard output: the table,\n"
     "                        field, record count, quartiles, fences and the number of\n"
-    "                        records of each rank and note; {\"table\", \"error\"} when refused\n"
+    "                        records of each rank and note; {\"table\", \"error\"} when refused;\n"
+    "                        with --skip-empty \"records\" counts the values analysed and\n"
+    "                        \"left_out\" the records left out\n"
     "  -h, --help            show this help\n"
     "\n"
     "File names without a folder go where the table's files go; names with a folder go where\n"
@@ -135,9 +141,10 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     const QCommandLineOption map(QStringLiteral("map"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption json(QStringLiteral("json"));
-    const QList<QCommandLineOption> all{help, field,    layer,   results, resultsFile,
-                                        join, joinFile, picture, view,    ranked,
-                                        map,  outDir,   json};
+    const QCommandLineOption skipEmpty(QStringLiteral("skip-empty"));
+    const QList<QCommandLineOption> all{help, field,    layer,   results,  resultsFile,
+                                        join, joinFile, picture, view,     ranked,
+                                        map,  outDir,   json,    skipEmpty};
     if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
         error = *wrong;
         return std::nullopt;
@@ -172,6 +179,7 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     options.map = parser.value(map);
     options.outDir = parser.value(outDir);
     options.json = parser.isSet(json);
+    options.skipEmpty = parser.isSet(skipEmpty);
 
     // Only a layer source has layers: a dBASE table (a shapefile's too) has none to name.
     QString withoutLayers;

@@ -30,6 +30,7 @@ struct AnalyseOptions {
     QString ranked; ///< empty when no ranked layer is asked for
     QString map;    ///< empty when no map picture is asked for
     QString outDir;
+    bool skipEmpty = false; ///< records whose cell is empty are left out, not refused
     bool json = false;
     bool help = false;
 };

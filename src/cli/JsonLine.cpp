@@ -87,8 +87,11 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
     OrderedObject line;
     line.add(QStringLiteral("table"), jsonString(table))
         .add(QStringLiteral("field"), jsonString(QString::fromStdString(results.FieldName)))
-        .add(QStringLiteral("records"), qtJson(results.ValueCount))
-        .add(QStringLiteral("first_quartile"), jsonNumber(results.FirstQuartile))
+        .add(QStringLiteral("records"), qtJson(results.ValueCount));
+    if (results.SkipEmpty) {
+        line.add(QStringLiteral("left_out"), qtJson(results.LeftOutCount));
+    }
+    line.add(QStringLiteral("first_quartile"), jsonNumber(results.FirstQuartile))
         .add(QStringLiteral("median"), jsonNumber(results.Median))
         .add(QStringLiteral("third_quartile"), jsonNumber(results.ThirdQuartile))
         .add(QStringLiteral("lower_inner_fence"), jsonNumber(results.LowerInnerFence))

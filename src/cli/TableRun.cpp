@@ -102,7 +102,9 @@ bool TableRun::run() {
     }
 
     TerminalProgress progress(err_, plan_.table);
-    AnalysisOutcome outcome = RunAnalysis(*table, field, plan_.folder, &progress);
+    AnalysisOutcome outcome =
+        RunAnalysis(*table, field, plan_.folder, &progress, QLocale(),
+                    options_.skipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse);
     if (!outcome.completed()) {
         progress.finish();
         return refuse(outcome.status == AnalysisOutcome::Status::Stopped ? kStopped
@@ -157,6 +159,11 @@ bool TableRun::run() {
         }
     }
     progress.finish();
+    // Records left out are never left out silently.
+    if (results.LeftOutCount > 0) {
+        std::fprintf(err_, "quarvel: %s: note: %d records without a value were left out.\n",
+                     plan_.table.toLocal8Bit().constData(), results.LeftOutCount);
+    }
     // What the shapefile's limits changed is said once the table's work is done.
     for (const QString& note : rankedNotes) {
         std::fprintf(err_, "quarvel: %s: note: %s\n", plan_.table.toLocal8Bit().constData(),
