@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace quarvel {
@@ -38,8 +39,8 @@ struct AnalysisOutcome {
     AnalysisResults results;
     /** The pairs file a completed analysis wrote. */
     QString pairsFile;
-    /** Per record, whether the run left it out without a value; empty when none was. */
-    std::vector<bool> leftOut;
+    /** Per record, 1 when the run left it out without a value; empty when none was. */
+    std::vector<std::uint8_t> leftOut;
 
     bool completed() const { return status == Status::Completed; }
 };

@@ -58,7 +58,7 @@ FieldValues ReadFieldValues(const Table& table, int field, const QLocale& locale
             if (read.leftOut.empty()) {
                 read.leftOut.resize(static_cast<std::size_t>(count));
             }
-            read.leftOut[static_cast<std::size_t>(record)] = true;
+            read.leftOut[static_cast<std::size_t>(record)] = 1;
             ++read.leftOutCount;
         } else if (!value) {
             read.values.clear();
@@ -109,7 +109,7 @@ std::vector<std::uint32_t> RecordsInSortedOrder(const Table& table, int field,
         std::vector<std::uint32_t> recordOf;
         recordOf.reserve(read.values.size());
         for (std::size_t record = 0; record < read.leftOut.size(); ++record) {
-            if (!read.leftOut[record]) {
+            if (read.leftOut[record] == 0) {
                 recordOf.push_back(static_cast<std::uint32_t>(record));
             }
         }

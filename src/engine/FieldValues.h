@@ -46,8 +46,8 @@ int FirstRecordWithValue(const Table& table, int field);
 struct FieldValues {
     /** The values in table order, of every record but those left out. */
     std::vector<double> values;
-    /** Per record, whether it was left out without a value; empty when none was. */
-    std::vector<bool> leftOut;
+    /** Per record, 1 when it was left out without a value; empty when none was. */
+    std::vector<std::uint8_t> leftOut;
     int leftOutCount = 0;
     std::optional<CellProblem> problem;
     bool stopped = false; ///< the reading was asked to stop; values is empty

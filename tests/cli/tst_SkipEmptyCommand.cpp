@@ -174,13 +174,6 @@ private slots:
         QCOMPARE(asked.out, expected);
         QVERIFY(!plain.out.contains("left_out"));
     }
-
-    void helpNamesTheOption() {
-        const Finished help = runProgram({"analyse", "--help"}, folder());
-        QCOMPARE(help.status, 0);
-        QVERIFY(help.out.contains("  --skip-empty  "));
-        QVERIFY(help.out.contains("\"left_out\""));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_SkipEmptyCommand)
