@@ -225,20 +225,23 @@ void frmGroups::cmbGroupBy_Change(int index) {
     }
     const int valueField = FieldIndex(*table, QString::fromStdString(r.FieldName));
     const std::uint64_t digest = r.ValuesDigest;
+    const EmptyCells empty = r.SkipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse;
     const QString tablePath = QString::fromStdString(r.TablePath);
     const QString fieldName = QString::fromStdString(r.FieldName);
     const QPointer<frmGroups> self(this);
     work_.stop();
     static_cast<void>(work_.start<std::shared_ptr<const Found>>(
-        [table, valueField, index, digest, fieldName](Progress& progress) {
+        [table, valueField, index, digest, empty, fieldName](Progress& progress) {
             auto found = std::make_shared<Found>();
             found->table = table;
             progress.stage(QStringLiteral("Reading the values..."));
-            FieldValues read =
-                ReadFieldValues(*table, valueField, QLocale(), [&progress](double done) {
+            FieldValues read = ReadFieldValues(
+                *table, valueField, QLocale(),
+                [&progress](double done) {
                     progress.fraction(done);
                     return !progress.stopRequested();
-                });
+                },
+                empty);
             if (read.stopped) {
                 return std::shared_ptr<const Found>();
             }
@@ -250,7 +253,7 @@ void frmGroups::cmbGroupBy_Change(int index) {
                         .arg(fieldName);
                 return std::shared_ptr<const Found>(found);
             }
-            found->outcome = AnalyseGroups(*table, index, read.values, {}, &progress);
+            found->outcome = AnalyseGroups(*table, index, read.values, read.leftOut, &progress);
             if (found->outcome.stopped) {
                 return std::shared_ptr<const Found>();
             }
