@@ -25,6 +25,14 @@ struct AnalysisResults {
     double LowerOuterFence = 0;
     double UpperOuterFence = 0;
 
+    /**
+     * Whether the run was asked to leave out records without a value (an empty or NULL cell),
+     * and how many it left out: ValueCount counts only the values analysed, so the table has
+     * ValueCount + LeftOutCount records.
+     */
+    bool SkipEmpty = false;
+    int LeftOutCount = 0;
+
     /** A digest of the analysed values as a collection (see the engine's ValuesDigest). */
     std::uint64_t ValuesDigest = 0;
 

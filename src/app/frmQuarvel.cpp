@@ -189,6 +189,10 @@ void frmQuarvel::buildMenus() {
     mnuFileCreateJoin = menuItem(mnuFile, "mnuFileCreateJoin", QStringLiteral("Create Join file"));
     mnuFileSaveRanked =
         menuItem(mnuFile, "mnuFileSaveRanked", QStringLiteral("Save Ranked Layer As..."));
+    // Off at every start: an empty cell refuses the run unless the user asks otherwise.
+    mnuFileLeaveOutEmpty =
+        menuItem(mnuFile, "mnuFileLeaveOutEmpty", QStringLiteral("Leave Out Empty Records"));
+    mnuFileLeaveOutEmpty->setCheckable(true);
     mnuFileSep = mnuFile->addSeparator();
     mnuFileSep->setObjectName(QStringLiteral("mnuFileSep"));
     mnuFileExit = menuItem(mnuFile, "mnuFileExit", QStringLiteral("Exit"));

@@ -138,6 +138,7 @@ private:
     QAction* mnuFileOpen;
     QAction* mnuFileCreateJoin;
     QAction* mnuFileSaveRanked;
+    QAction* mnuFileLeaveOutEmpty; ///< checked: Do It leaves out records without a value
     QAction* mnuFileSep;
     QAction* mnuFileExit;
     QMenu* mnuView;

@@ -84,10 +84,12 @@ void frmQuarvel::cmdDoIt_Click() {
     const std::shared_ptr<const Table> table = model_->sharedTable();
     const QString folder = QFileInfo(table->path()).absolutePath();
     const QLocale locale;
+    const EmptyCells empty =
+        mnuFileLeaveOutEmpty->isChecked() ? EmptyCells::LeaveOut : EmptyCells::Refuse;
     const QPointer<frmQuarvel> self(this);
     const bool started = platform_.work.start<AnalysisOutcome>(
-        [table, field, folder, locale](Progress& progress) {
-            return RunAnalysis(*table, field, folder, &progress, locale);
+        [table, field, folder, locale, empty](Progress& progress) {
+            return RunAnalysis(*table, field, folder, &progress, locale, empty);
         },
         [self, folder](AnalysisOutcome& outcome) {
             if (self != nullptr) {

@@ -49,11 +49,17 @@ const char* const kAnalyseUsage =
     "  --groups-file FILE    write the groups file under this name (needs --by)\n"
     "  --out-dir DIR         put every file into DIR (created when missing) instead of beside\n"
     "                        the table; with several tables into DIR/<table name>/\n"
+    "  --skip-empty          leave out the records whose cell is empty (or NULL) instead of\n"
+    "                        refusing the table: they have no line in Unsorted-Sorted.csv,\n"
+    "                        \"No value\" in the join file and the ranked layer, and a note on\n"
+    "                        standard error says how many were left out\n"
     "  --json                print one JSON object per table on standard output: the table,\n"
     "                        field, record count, quartiles, fences and the number of\n"
     "                        records of each rank and note; {\"table\", \"error\"} when refused;\n"
     "                        with --by then one object a group, in the order of Groups.csv,\n"
-    "                        with \"group_field\" and \"group\" (no quartiles below 3 records)\n"
+    "                        with \"group_field\" and \"group\" (no quartiles below 3 records);\n"
+    "                        with --skip-empty \"records\" counts the values analysed and\n"
+    "                        \"left_out\" the records left out\n"
     "  -h, --help            show this help\n"
     "\n"
     "File names without a folder go where the table's files go; names with a folder go where\n"
@@ -145,9 +151,10 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     const QCommandLineOption by(QStringLiteral("by"), QString(), QStringLiteral("FIELD"));
     const QCommandLineOption groupsFile(QStringLiteral("groups-file"), QString(),
                                         QStringLiteral("FILE"));
-    const QList<QCommandLineOption> all{help, field,    layer,   results, resultsFile,
-                                        join, joinFile, picture, view,    ranked,
-                                        map,  outDir,   json,    by,      groupsFile};
+    const QCommandLineOption skipEmpty(QStringLiteral("skip-empty"));
+    const QList<QCommandLineOption> all{
+        help, field,  layer, results, resultsFile, join, joinFile,   picture,
+        view, ranked, map,   outDir,  json,        by,   groupsFile, skipEmpty};
     if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
         error = *wrong;
         return std::nullopt;
@@ -184,6 +191,7 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     options.json = parser.isSet(json);
     options.by = parser.value(by);
     options.groupsFile = parser.isSet(groupsFile) ? parser.value(groupsFile) : kGroupsFileName;
+    options.skipEmpty = parser.isSet(skipEmpty);
 
     // Only a layer source has layers: a dBASE table (a shapefile's too) has none to name.
     QString withoutLayers;

@@ -100,6 +100,9 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
     line.add(QStringLiteral("table"), jsonString(table))
         .add(QStringLiteral("field"), jsonString(QString::fromStdString(results.FieldName)))
         .add(QStringLiteral("records"), qtJson(results.ValueCount));
+    if (results.SkipEmpty) {
+        line.add(QStringLiteral("left_out"), qtJson(results.LeftOutCount));
+    }
     addFigures(line, results, CountJoinClasses(results));
     if (!ranked.isEmpty()) {
         line.add(QStringLiteral("ranked"), jsonString(ranked));

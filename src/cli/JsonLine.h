@@ -9,8 +9,9 @@
 namespace quarvel {
 
 /**
- * The line `--json` prints for a completed table: table (as given), field, records, the
- * quartiles, the four fences, then the records of each rank ("1" to "4") and of each note
+ * The line `--json` prints for a completed table: table (as given), field, records (the values
+ * analysed), "left_out" when the run was asked to leave out empty records, the quartiles, the
+ * four fences, then the records of each rank ("1" to "4") and of each note
  * (within, then the possible, then the probable outliers), then the ranked layer written (when
  * ranked is not empty), then the map picture: "map" and its path when map is not empty, or
  * "map": null and "map_error" with mapError when the map was refused; in that order, with ", "

@@ -114,7 +114,9 @@ bool TableRun::run() {
     }
 
     TerminalProgress progress(err_, plan_.table);
-    AnalysisOutcome outcome = RunAnalysis(*table, field, plan_.folder, &progress);
+    AnalysisOutcome outcome =
+        RunAnalysis(*table, field, plan_.folder, &progress, QLocale(),
+                    options_.skipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse);
     if (!outcome.completed()) {
         progress.finish();
         return refuse(outcome.status == AnalysisOutcome::Status::Stopped ? kStopped
@@ -130,7 +132,7 @@ bool TableRun::run() {
     // The field within each group: the groups file, and the join file's ranks below.
     std::optional<GroupsOutcome> groups;
     if (groupField >= 0) {
-        groups = AnalyseGroups(*table, groupField, outcome.tableValues, {}, &progress);
+        groups = AnalyseGroups(*table, groupField, outcome.tableValues, outcome.leftOut, &progress);
         if (groups->stopped) {
             progress.finish();
             return refuse(kStopped);
@@ -193,6 +195,11 @@ bool TableRun::run() {
         }
     }
     progress.finish();
+    // Records left out are never left out silently.
+    if (results.LeftOutCount > 0) {
+        std::fprintf(err_, "quarvel: %s: note: %d records without a value were left out.\n",
+                     plan_.table.toLocal8Bit().constData(), results.LeftOutCount);
+    }
     // What the shapefile's limits changed is said once the table's work is done.
     for (const QString& note : rankedNotes) {
         std::fprintf(err_, "quarvel: %s: note: %s\n", plan_.table.toLocal8Bit().constData(),

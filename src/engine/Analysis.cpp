@@ -205,7 +205,7 @@ AnalysisOutcome NoFieldRefusal() {
 }
 
 AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder,
-                            Progress* progress, const QLocale& locale) {
+                            Progress* progress, const QLocale& locale, EmptyCells empty) {
     const auto report = [progress](const QString& text, double done) {
         if (progress != nullptr) {
             progress->stage(text);
@@ -214,6 +214,12 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
     };
     const auto stopRequested = [progress] {
         return progress != nullptr && progress->stopRequested();
+    };
+    const auto tooFew = [](int values) {
+        return refusal(QStringLiteral("The median and quartiles need at least three records; "
+                                      "this table has %1.\r\nChoose a table with more records.")
+                           .arg(values),
+                       kTryAnotherTable);
     };
 
     report(stage::kVerifying, 0);
@@ -226,15 +232,17 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
                                       "analyze.\r\nChoose another table."),
                        kTryAnotherTable);
     }
-    const QString first = table.cellText(0, field);
+    // Records to be left out without a value are passed over.
+    const int firstRecord = empty == EmptyCells::LeaveOut ? FirstRecordWithValue(table, field) : 0;
+    if (firstRecord == count) {
+        return tooFew(0);
+    }
+    const QString first = table.cellText(firstRecord, field);
     if (first.isEmpty() || first.front() < QLatin1Char('0') || first.front() > QLatin1Char('9')) {
         return refusal(QStringLiteral("This field is not numeric"), kTryAnotherField);
     }
     if (count < 3) {
-        return refusal(QStringLiteral("The median and quartiles need at least three records; "
-                                      "this table has %1.\r\nChoose a table with more records.")
-                           .arg(count),
-                       kTryAnotherTable);
+        return tooFew(count);
     }
     if (stopRequested()) {
         return stopped();
@@ -253,12 +261,15 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
         }
     }
     report(stage::kLoading, 0.05);
-    FieldValues read = ReadFieldValues(table, field, locale, [progress](double done) {
-        if (progress != nullptr) {
-            progress->fraction(0.05 + 0.35 * done);
-        }
-        return progress == nullptr || !progress->stopRequested();
-    });
+    FieldValues read = ReadFieldValues(
+        table, field, locale,
+        [progress](double done) {
+            if (progress != nullptr) {
+                progress->fraction(0.05 + 0.35 * done);
+            }
+            return progress == nullptr || !progress->stopRequested();
+        },
+        empty);
     if (read.stopped) {
         return stopped();
     }
@@ -266,6 +277,9 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
         return refusal(read.problem->describe() +
                            QStringLiteral(".\r\nCorrect the table or choose another field."),
                        kTryAnotherField);
+    }
+    if (read.values.size() < 3) {
+        return tooFew(static_cast<int>(read.values.size()));
     }
     if (stopRequested()) {
         return stopped();
@@ -300,7 +314,10 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
     AnalysisOutcome outcome;
     outcome.status = AnalysisOutcome::Status::Completed;
     AnalysisResults& results = outcome.results;
-    results.ValueCount = count;
+    results.ValueCount = static_cast<int>(sorted.size());
+    results.SkipEmpty = empty == EmptyCells::LeaveOut;
+    results.LeftOutCount = read.leftOutCount;
+    outcome.leftOut = std::move(read.leftOut);
     results.ValuesDigest = ValuesDigest(sorted);
     results.SortedValues = std::move(sorted);
     ApplyQuartileRule(results);
@@ -315,13 +332,18 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
 }
 
 QString ResultMessage(const AnalysisResults& results, const QLocale& locale) {
-    return QStringLiteral("Calculations complete: \r\n"
-                          "    1st Quartile = %1\r\n"
-                          "    Median       = %2\r\n"
-                          "    3rd Quartile = %3")
-        .arg(MessageNumberText(results.FirstQuartile, locale),
-             MessageNumberText(results.Median, locale),
-             MessageNumberText(results.ThirdQuartile, locale));
+    QString message = QStringLiteral("Calculations complete: \r\n"
+                                     "    1st Quartile = %1\r\n"
+                                     "    Median       = %2\r\n"
+                                     "    3rd Quartile = %3")
+                          .arg(MessageNumberText(results.FirstQuartile, locale),
+                               MessageNumberText(results.Median, locale),
+                               MessageNumberText(results.ThirdQuartile, locale));
+    if (results.LeftOutCount > 0) {
+        message += QStringLiteral("\r\n%1 records without a value were left out.")
+                       .arg(results.LeftOutCount);
+    }
+    return message;
 }
 
 std::optional<QString> TableFamilyRefusal(const QString& tablePath, const QString& path) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "AnalysisResults.h"
+#include "FieldValues.h"
 #include "Progress.h"
 #include "Table.h"
 
 #include <QLocale>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -40,6 +42,8 @@ struct AnalysisOutcome {
     QString pairsFile;
     /** The analysed values in table order, as the pairs file lists them (for AnalyseGroups). */
     std::vector<double> tableValues;
+    /** Per record, 1 when the run left it out without a value; empty when none was. */
+    std::vector<std::uint8_t> leftOut;
 
     bool completed() const { return status == Status::Completed; }
 };
@@ -51,9 +55,14 @@ struct AnalysisOutcome {
  * (its intermediate files too, removed again) and the quartile rule is applied. A refused,
  * failed or stopped analysis leaves every file in folder as it was. Progress hears the
  * stage texts and the fraction done, and may stop the work between stages.
+ *
+ * With EmptyCells::LeaveOut a record whose cell is empty is left out: the first-record check
+ * looks at the first record with a value, the checks and files see only the values, and three
+ * values are needed; the results say how many records were left out, the outcome which.
  */
 AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder,
-                            Progress* progress = nullptr, const QLocale& locale = QLocale());
+                            Progress* progress = nullptr, const QLocale& locale = QLocale(),
+                            EmptyCells empty = EmptyCells::Refuse);
 
 /** What is said when memory runs out during long work; nothing has been changed then. */
 QString NotEnoughMemoryMessage();
@@ -61,7 +70,10 @@ QString NotEnoughMemoryMessage();
 /** The refusal of an analysis asked for without a field (or without a table). */
 AnalysisOutcome NoFieldRefusal();
 
-/** "Calculations complete: " and the three lines of the quartiles, numbers in the locale. */
+/**
+ * "Calculations complete: " and the three lines of the quartiles, numbers in the locale, and
+ * a line with the number of records left out without a value when there were any.
+ */
 QString ResultMessage(const AnalysisResults& results, const QLocale& locale = QLocale());
 
 /**

@@ -16,8 +16,10 @@ DetailedPicture DrawDetailedPicture(const AnalysisResults& results, const Table*
     std::future<std::vector<std::uint32_t>> records;
     if (table != nullptr && field >= 0) {
         records = std::async(std::launch::async, [&] {
-            return RecordsInSortedOrder(*table, field, results.SortedValues, locale,
-                                        [&progress](double) { return !progress.stopRequested(); });
+            return RecordsInSortedOrder(
+                *table, field, results.SortedValues, locale,
+                [&progress](double) { return !progress.stopRequested(); },
+                results.SkipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse);
         });
     }
     // The drawing and the painting each ask the stop every 65,536 circles: the bar rises

@@ -20,11 +20,24 @@ QString CellProblem::describe() const {
     return QStringLiteral("Record %1 of the field %2 %3").arg(record).arg(field, what);
 }
 
+bool HasNoValue(const Table& table, int record, int field) {
+    return table.cellText(record, field).trimmed().isEmpty();
+}
+
+int FirstRecordWithValue(const Table& table, int field) {
+    int record = 0;
+    while (record < table.recordCount() && HasNoValue(table, record, field)) {
+        ++record;
+    }
+    return record;
+}
+
 FieldValues ReadFieldValues(const Table& table, int field, const QLocale& locale,
-                            const std::function<bool(double)>& onFraction) {
+                            const std::function<bool(double)>& onFraction, EmptyCells empty) {
     FieldValues read;
     const int count = table.recordCount();
     read.values.resize(static_cast<std::size_t>(count));
+    std::size_t kept = 0;
     // A number held as stored is taken as it is; any other cell takes the grid's text.
     constexpr int kReportEvery = 1 << 16;
     constexpr int kAhead = 32;
@@ -39,30 +52,45 @@ FieldValues ReadFieldValues(const Table& table, int field, const QLocale& locale
         if (!value && !tooLarge) {
             value = CellValue(table, record, field, locale);
         }
-        if (!value) {
+        if (!value && !tooLarge && empty == EmptyCells::LeaveOut &&
+            HasNoValue(table, record, field)) {
+            // Only a record without a value gets here, so the mask costs the others nothing.
+            if (read.leftOut.empty()) {
+                read.leftOut.resize(static_cast<std::size_t>(count));
+            }
+            read.leftOut[static_cast<std::size_t>(record)] = 1;
+            ++read.leftOutCount;
+        } else if (!value) {
             read.values.clear();
+            read.leftOut.clear();
+            read.leftOutCount = 0;
             read.problem = CellProblem{record + 1, table.fieldName(field),
                                        table.cellText(record, field), tooLarge};
             return read;
+        } else {
+            read.values[kept++] = *value;
         }
-        read.values[static_cast<std::size_t>(record)] = *value;
         if (onFraction && (record + 1) % kReportEvery == 0 &&
             !onFraction(static_cast<double>(record + 1) / count)) {
             read.values.clear();
+            read.leftOut.clear();
+            read.leftOutCount = 0;
             read.stopped = true;
             return read;
         }
     }
+    read.values.resize(kept);
     return read;
 }
 
 std::vector<std::uint32_t> RecordsInSortedOrder(const Table& table, int field,
                                                 const std::vector<double>& sorted,
                                                 const QLocale& locale,
-                                                const std::function<bool(double)>& onFraction) {
+                                                const std::function<bool(double)>& onFraction,
+                                                EmptyCells empty) {
     const auto going = [&onFraction](double done) { return !onFraction || onFraction(done); };
-    const FieldValues read =
-        ReadFieldValues(table, field, locale, [&going](double done) { return going(0.4 * done); });
+    const FieldValues read = ReadFieldValues(
+        table, field, locale, [&going](double done) { return going(0.4 * done); }, empty);
     if (read.stopped || read.problem || read.values.size() != sorted.size()) {
         return {};
     }
@@ -74,6 +102,19 @@ std::vector<std::uint32_t> RecordsInSortedOrder(const Table& table, int field,
     for (std::size_t i = 0; i < records->size(); ++i) {
         if (!(read.values[(*records)[i]] == sorted[i])) {
             return {}; // not the values analysed
+        }
+    }
+    if (!read.leftOut.empty()) {
+        // The places found are among the values read; the records left out lie between them.
+        std::vector<std::uint32_t> recordOf;
+        recordOf.reserve(read.values.size());
+        for (std::size_t record = 0; record < read.leftOut.size(); ++record) {
+            if (read.leftOut[record] == 0) {
+                recordOf.push_back(static_cast<std::uint32_t>(record));
+            }
+        }
+        for (std::uint32_t& place : *records) {
+            place = recordOf[place];
         }
     }
     return going(1) ? std::move(*records) : std::vector<std::uint32_t>{};

@@ -26,7 +26,7 @@ std::optional<QString> JoinRefusal(const Table* table, int valueField,
     const bool sameField = valueField < table->fieldCount() &&
                            table->fieldName(valueField).toStdString() == results.FieldName;
     if (results.ValueCount < 1 || !sameTable || !sameField ||
-        table->recordCount() != results.ValueCount) {
+        table->recordCount() != results.ValueCount + results.LeftOutCount) {
         return QStringLiteral("The last analysis was not made on the table and field now shown "
                               "in the main window, so its quartiles do not fit these records.\r\n"
                               "Press Do It in the main window for this table and field first, "
@@ -79,7 +79,7 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
         used = 0;
         return ok;
     };
-    const int count = results.ValueCount;
+    const int count = results.ValueCount + results.LeftOutCount;
     std::string relateScratch;
     std::string valueScratch;
     std::uint64_t digest = 0;
@@ -99,7 +99,9 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
         if (!v) {
             v = CellValue(table.cellText(record, valueField), locale);
         }
-        if (!v) {
+        // A record the run left out without a value has neither; its line says so.
+        const bool noValue = !v && results.SkipEmpty && HasNoValue(table, record, valueField);
+        if (!v && !noValue) {
             file.cancel();
             const CellProblem problem{record + 1, table.fieldName(valueField),
                                       table.cellText(record, valueField)};
@@ -108,7 +110,7 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
                                              "it again, then write the join file.");
             return outcome;
         }
-        digest += ValueDigestPart(*v);
+        digest += noValue ? 0 : ValueDigestPart(*v);
         const std::size_t room = JoinLineRoom(relate.size(), value.size());
         if (used + room > block.size()) {
             if (!handOver()) {
@@ -129,7 +131,9 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
         }
         char* const start = block.data() + used;
         char* end = nullptr;
-        if (groups == nullptr) {
+        if (noValue) {
+            end = WriteNoValueLine(start, record + 1, relate);
+        } else if (groups == nullptr) {
             end = WriteJoinLine(start, record + 1, relate, value, JoinRank(*v, results),
                                 JoinNote(*v, results));
         } else {
@@ -138,9 +142,10 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
             const std::int32_t group = groups->groupOf[static_cast<std::size_t>(record)];
             const GroupSummary* summary =
                 group < 0 ? nullptr : &groups->groups[static_cast<std::size_t>(group)];
-            if (summary == nullptr || !summary->described) {
-                end = WriteUnrankedJoinLine(start, record + 1, relate, value,
-                                            summary == nullptr ? "No value" : kTooFewInGroupNote);
+            if (summary == nullptr) {
+                end = WriteNoValueLine(start, record + 1, relate);
+            } else if (!summary->described) {
+                end = WriteUnrankedJoinLine(start, record + 1, relate, value, kTooFewInGroupNote);
             } else {
                 end = WriteJoinLine(start, record + 1, relate, value,
                                     JoinRank(*v, summary->results), JoinNote(*v, summary->results));
@@ -181,6 +186,8 @@ AnalysisResults JoinSummary(const AnalysisResults& results) {
     summary.Median = results.Median;
     summary.ThirdQuartile = results.ThirdQuartile;
     summary.ValueCount = results.ValueCount;
+    summary.SkipEmpty = results.SkipEmpty;
+    summary.LeftOutCount = results.LeftOutCount;
     summary.LowerInnerFence = results.LowerInnerFence;
     summary.UpperInnerFence = results.UpperInnerFence;
     summary.LowerOuterFence = results.LowerOuterFence;

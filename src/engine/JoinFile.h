@@ -34,7 +34,8 @@ struct JoinOutcome {
 /**
  * Writes the join file at path: "id,<relate>,<value>,Rank,Note", then one line per record
  * with its sequence number, the relate and value cells exactly as stored (the table's own
- * code page, so the keys match the table in the GIS), its rank and its note. Checks first
+ * code page, so the keys match the table in the GIS), its rank and its note; a record the run
+ * left out without a value has an empty value and rank and the note "No value". Checks first
  * what JoinRefusal checks, and while writing that every value converts and that the values
  * are still the ones analysed; on any refusal or failure an earlier file at path stays.
  * With groups (AnalyseGroups on this table), each record is ranked within its own group; a

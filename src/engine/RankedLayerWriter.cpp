@@ -251,8 +251,12 @@ std::optional<QString> WriteLayer(const LayerSource& source, const std::vector<F
         }
         feature.SetGeometryDirectly(shape);
         const RecordClass& rankAndNote = classes[static_cast<std::size_t>(record)];
-        feature.SetField(rankIndex, rankAndNote.rank);
-        feature.SetField(noteIndex, kJoinNotes[rankAndNote.note]);
+        if (rankAndNote.hasValue()) {
+            feature.SetField(rankIndex, rankAndNote.rank);
+        } else {
+            feature.SetFieldNull(rankIndex); // left out without a value: no rank
+        }
+        feature.SetField(noteIndex, rankAndNote.noteText());
         feature.SetFID(OGRNullFID);
         if (layer->CreateFeature(&feature) != OGRERR_NONE) {
             return cannotWrite(GdalReason());

@@ -7,11 +7,16 @@
 
 namespace quarvel {
 
+const char* RecordClass::noteText() const {
+    // The view is of a string literal, so its text ends in a NUL as kJoinNotes' do.
+    return hasValue() ? kJoinNotes[note] : kNoValueNote.data();
+}
+
 std::optional<QString> ClassifyRecords(const Table& table, int field,
                                        const AnalysisResults& results, const QLocale& locale,
                                        Progress* progress, std::vector<RecordClass>& classes,
                                        const QString& purpose) {
-    const int count = results.ValueCount;
+    const int count = results.ValueCount + results.LeftOutCount;
     classes.assign(static_cast<std::size_t>(count), RecordClass());
     std::uint64_t digest = 0;
     for (int record = 0; record < count; ++record) {
@@ -22,6 +27,11 @@ std::optional<QString> ClassifyRecords(const Table& table, int field,
             progress->fraction(static_cast<double>(record) / count);
         }
         const std::optional<double> v = CellValue(table, record, field, locale);
+        RecordClass& rankAndNote = classes[static_cast<std::size_t>(record)];
+        if (!v && results.SkipEmpty && HasNoValue(table, record, field)) {
+            rankAndNote.note = RecordClass::kNoValue;
+            continue;
+        }
         if (!v) {
             const CellProblem problem{record + 1, table.fieldName(field),
                                       table.cellText(record, field)};
@@ -31,7 +41,6 @@ std::optional<QString> ClassifyRecords(const Table& table, int field,
                        .arg(purpose);
         }
         digest += ValueDigestPart(*v);
-        RecordClass& rankAndNote = classes[static_cast<std::size_t>(record)];
         rankAndNote.rank = static_cast<std::uint8_t>(JoinRank(*v, results));
         const std::string_view note = JoinNote(*v, results);
         while (rankAndNote.note < 4 && note != kJoinNotes[rankAndNote.note]) {

@@ -173,7 +173,9 @@ void frmJoin::cmdDotIt_Click() {
                 return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
             }
             // Within groups: each record's value, then its group's quartiles.
-            const FieldValues read = ReadFieldValues(*table, valueField, locale);
+            const FieldValues read =
+                ReadFieldValues(*table, valueField, locale, {},
+                                summary.SkipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse);
             if (read.problem) {
                 return JoinOutcome{false, false,
                                    read.problem->describe() +
@@ -182,7 +184,7 @@ void frmJoin::cmdDotIt_Click() {
                                                       "join file.")};
             }
             const GroupsOutcome groups =
-                AnalyseGroups(*table, groupField, read.values, {}, &progress);
+                AnalyseGroups(*table, groupField, read.values, read.leftOut, &progress);
             if (groups.stopped) {
                 return JoinOutcome{false, true, QString()};
             }
@@ -218,7 +220,8 @@ void frmJoin::showResult(const JoinOutcome& outcome) {
         return;
     }
     // Writing leaves the grid's current cell on the last record of the analysed field.
-    host_.setGridCurrentCell(results_->ValueCount - 1, host_.analysedField());
+    host_.setGridCurrentCell(results_->ValueCount + results_->LeftOutCount - 1,
+                             host_.analysedField());
     dialogs_.message(
         this,
         QStringLiteral("Join file written.  Please refer to help for file structure information."),

@@ -66,23 +66,6 @@ constexpr int kLegendWidth = 290;
 constexpr double kKeyZoom = 1.5;
 constexpr int kKeyPan = 80;
 
-// The numbers the classes depend on, without the sorted values, for the worker to keep.
-AnalysisResults summaryOf(const AnalysisResults& r) {
-    AnalysisResults summary;
-    summary.FirstQuartile = r.FirstQuartile;
-    summary.Median = r.Median;
-    summary.ThirdQuartile = r.ThirdQuartile;
-    summary.ValueCount = r.ValueCount;
-    summary.LowerInnerFence = r.LowerInnerFence;
-    summary.UpperInnerFence = r.UpperInnerFence;
-    summary.LowerOuterFence = r.LowerOuterFence;
-    summary.UpperOuterFence = r.UpperOuterFence;
-    summary.ValuesDigest = r.ValuesDigest;
-    summary.TablePath = r.TablePath;
-    summary.FieldName = r.FieldName;
-    return summary;
-}
-
 QIcon swatch(MapClass mapClass) {
     QPixmap box(16, 16);
     box.fill(QColor::fromRgb(static_cast<QRgb>(MapClassColor(mapClass))));
@@ -218,7 +201,7 @@ void frmMap::load() {
     if (loading_ || !stale()) {
         return;
     }
-    const AnalysisResults summary = summaryOf(*results_);
+    const AnalysisResults summary = JoinSummary(*results_);
     std::shared_ptr<const Table> table = tableSource_ ? tableSource_() : nullptr;
     if (table != nullptr &&
         QFileInfo(table->path()).absoluteFilePath().toStdString() != summary.TablePath) {
@@ -369,12 +352,15 @@ QString frmMap::hoverText(const QPoint& pixel) const {
     }
     const int record = static_cast<int>(feature);
     const RecordClass& rankAndNote = data_->ranks[static_cast<std::size_t>(record)];
+    if (!rankAndNote.hasValue()) {
+        return QStringLiteral("Record %1: no value").arg(record + 1);
+    }
     const std::optional<double> value = CellValue(*data_->table, record, data_->field);
     return QStringLiteral("Record %1: %2, rank %3, %4")
         .arg(record + 1)
         .arg(value ? MessageNumberText(*value) : data_->table->cellText(record, data_->field))
         .arg(rankAndNote.rank)
-        .arg(QString::fromLatin1(kJoinNotes[rankAndNote.note]));
+        .arg(QString::fromLatin1(rankAndNote.noteText()));
 }
 
 void frmMap::picMap_Click(const QPoint& pixel) {

@@ -25,6 +25,9 @@ std::string_view JoinNote(double value, const AnalysisResults& results);
  */
 int JoinNoteClass(double value, const AnalysisResults& results);
 
+/** The note of a record that was left out of the run without a value; it has no rank. */
+inline constexpr std::string_view kNoValueNote = "No value";
+
 /** "id,<relate>,<value>,Rank,Note" and the line end. */
 void AppendJoinHeader(std::string& out, std::string_view relateName, std::string_view valueName);
 
@@ -44,5 +47,10 @@ char* WriteJoinLine(char* out, int id, std::string_view relateText, std::string_
 /** "<id>,<relate text>,<value text>,,<note>" and the line end, for a record without a rank. */
 char* WriteUnrankedJoinLine(char* out, int id, std::string_view relateText,
                             std::string_view valueText, std::string_view note);
+/**
+ * The line of a record left out without a value, "<id>,<relate text>,,,No value" and the line
+ * end, at out, which has JoinLineRoom(relateText.size(), 0) bytes; returns the end.
+ */
+char* WriteNoValueLine(char* out, int id, std::string_view relateText);
 
 } // namespace quarvel

@@ -178,6 +178,9 @@ private slots:
         QTest::newRow("Save Ranked Layer As") << "mnuFile"
                                               << "mnuFileSaveRanked"
                                               << "Save Ranked Layer As..." << false;
+        QTest::newRow("Leave Out Empty Records") << "mnuFile"
+                                                 << "mnuFileLeaveOutEmpty"
+                                                 << "Leave Out Empty Records" << true;
         QTest::newRow("separator") << "mnuFile"
                                    << "mnuFileSep"
                                    << "" << true;
@@ -223,7 +226,7 @@ private slots:
             fileItems << action->objectName();
         }
         QCOMPARE(fileItems, QStringList({"mnuFileOpen", "mnuFileCreateJoin", "mnuFileSaveRanked",
-                                         "mnuFileSep", "mnuFileExit"}));
+                                         "mnuFileLeaveOutEmpty", "mnuFileSep", "mnuFileExit"}));
     }
 
     void focusOrderSkipsWhatCannotTakeFocus() {

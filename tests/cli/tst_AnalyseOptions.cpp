@@ -46,6 +46,9 @@ QString summary(const AnalyseOptions& options) {
     if (options.json) {
         parts << QStringLiteral("json");
     }
+    if (options.skipEmpty) {
+        parts << QStringLiteral("skip empty");
+    }
     return parts.join(QStringLiteral(" | "));
 }
 
@@ -83,6 +86,8 @@ private slots:
         QTest::newRow("help, a value after it ignored")
             << QStringList{"--help=x", "--field", "F"} << "help";
         QTest::newRow("help without tables") << QStringList{"-h"} << "help";
+        QTest::newRow("records without a value left out")
+            << QStringList{"--skip-empty", "a.dbf", "--json"} << "tables a.dbf | json | skip empty";
         QTest::newRow("a layer of each source")
             << QStringList{"a.gpkg", "--layer", "roads", "B.CSV", "c.geojson"}
             << "tables a.gpkg B.CSV c.geojson | layer roads";
@@ -103,6 +108,10 @@ private slots:
             << QStringList{"a.dbf", "--field="} << "wrong: --field needs a value that is not empty";
         QTest::newRow("flag with a value")
             << QStringList{"a.dbf", "--json=yes"} << "wrong: --json takes no value";
+        QTest::newRow("skip-empty with a value")
+            << QStringList{"a.dbf", "--skip-empty=1"} << "wrong: --skip-empty takes no value";
+        QTest::newRow("skip-empty misspelt")
+            << QStringList{"a.dbf", "--skip-empties"} << "wrong: unknown option --skip-empties";
         QTest::newRow("view of no kind") << QStringList{"a.dbf", "--view=round", "--frob"}
                                          << "wrong: --view is basic or detailed, not \"round\"";
         QTest::newRow("first wrong one")

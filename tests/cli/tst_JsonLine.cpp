@@ -69,6 +69,32 @@ private slots:
         QVERIFY(line.startsWith("{\"table\": \"t.dbf\", \"field\": \"\", \"records\": 0, "));
     }
 
+    // "left_out" follows "records" only when the run was asked to leave out empty records.
+    void leftOut_data() {
+        QTest::addColumn<bool>("skipEmpty");
+        QTest::addColumn<int>("leftOut");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("not asked")
+            << false << 0 << QByteArray("\"records\": 8, \"first_quartile\": 0, ");
+        QTest::newRow("asked, none empty")
+            << true << 0 << QByteArray("\"records\": 8, \"left_out\": 0, \"first_quartile\": 0, ");
+        QTest::newRow("asked, three empty")
+            << true << 3 << QByteArray("\"records\": 8, \"left_out\": 3, \"first_quartile\": 0, ");
+    }
+
+    void leftOut() {
+        QFETCH(bool, skipEmpty);
+        QFETCH(int, leftOut);
+        QFETCH(QByteArray, start);
+        AnalysisResults results;
+        results.ValueCount = 8;
+        results.SkipEmpty = skipEmpty;
+        results.LeftOutCount = leftOut;
+        const QByteArray line = ResultsJsonLine(QStringLiteral("t.dbf"), results);
+        QVERIFY2(line.startsWith("{\"table\": \"t.dbf\", \"field\": \"\", " + start),
+                 line.constData());
+    }
+
     // The shortest text that reads back to the same double; null where JSON has no number.
     void numbers_data() {
         QTest::addColumn<double>("value");

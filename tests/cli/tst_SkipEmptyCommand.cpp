@@ -1,0 +1,180 @@
+#include "TestTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <memory>
+#include <optional>
+
+// `--skip-empty` through the real program, on a dBASE table with NULL numbers and on a
+// GeoPackage layer with NULL cells: the files, the note, the JSON line; without it the table is
+// refused as it always was.
+
+using namespace quarvel::testing;
+
+namespace {
+
+const QString kProgram = QStringLiteral(QUARVEL_TEST_PROGRAM);
+const QString kData = QStringLiteral(QUARVEL_TEST_DATA);
+
+struct Finished {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+// The real program as a script starts it: no display at all.
+Finished runProgram(const QStringList& arguments, const QString& folder) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start(kProgram, arguments);
+    Finished finished;
+    if (!process.waitForFinished(60000)) {
+        return finished;
+    }
+    finished.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    finished.out = process.readAllStandardOutput();
+    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished;
+}
+
+// AREA A to K; POP empty (NULL) in A, D and K, else 15 3 100 1 6 4 2 5: quartiles 2 / 4 / 6,
+// inner fences -4 and 12, outer fences -10 and 18.
+const std::optional<int> kPop[] = {std::nullopt, 15, 3, std::nullopt, 100, 1, 6, 4, 2, 5,
+                                   std::nullopt};
+
+TableSpec gapsTable() {
+    TableSpec tableSpec;
+    tableSpec.fields = {{"AREA", 'C', 4, 0}, {"POP", 'N', 6, 0}};
+    char area = 'A';
+    for (const std::optional<int>& pop : kPop) {
+        tableSpec.records.push_back(
+            {std::string(1, area++),
+             pop ? std::optional<std::string>(std::to_string(*pop)) : std::nullopt});
+    }
+    return tableSpec;
+}
+
+void writeGapsLayer(const QString& path) {
+    GDALAllRegister();
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
+    const GDALDatasetUniquePtr dataset(
+        driver->Create(QFile::encodeName(path).constData(), 0, 0, 0, GDT_Unknown, nullptr));
+    QVERIFY(dataset);
+    OGRLayer* layer = dataset->CreateLayer("places", nullptr, wkbPoint, nullptr);
+    QVERIFY(layer != nullptr);
+    OGRFieldDefn area("AREA", OFTString);
+    OGRFieldDefn pop("POP", OFTInteger);
+    QCOMPARE(layer->CreateField(&area), OGRERR_NONE);
+    QCOMPARE(layer->CreateField(&pop), OGRERR_NONE);
+    char name[] = "A";
+    for (const std::optional<int>& value : kPop) {
+        OGRFeature feature(layer->GetLayerDefn());
+        feature.SetField(0, name);
+        ++name[0];
+        if (value) {
+            feature.SetField(1, *value);
+        } else {
+            feature.SetFieldNull(1);
+        }
+        QCOMPARE(layer->CreateFeature(&feature), OGRERR_NONE);
+    }
+}
+
+} // namespace
+
+class tst_SkipEmptyCommand : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> tables;
+
+    QString folder() const { return tables->path(); }
+    QString inFolder(const QString& name) const { return QDir(folder()).filePath(name); }
+
+private slots:
+    void init() {
+        tables = std::make_unique<QTemporaryDir>();
+        QVERIFY(tables->isValid());
+        writeTable(inFolder("places.dbf"), gapsTable());
+        writeGapsLayer(inFolder("places.gpkg"));
+        writeTable(inFolder("full.dbf"), workedJoinTable());
+    }
+
+    void sources_data() {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("dBASE, NULL numbers") << "places.dbf";
+        QTest::newRow("GeoPackage, NULL cells") << "places.gpkg";
+    }
+
+    void sources() {
+        QFETCH(QString, table);
+        const Finished finished = runProgram({"analyse", table, "--field", "POP", "--skip-empty",
+                                              "--join", "AREA", "--results", "--json"},
+                                             folder());
+        QCOMPARE(finished.status, 0);
+        QCOMPARE(finished.err,
+                 "quarvel: " + table + ": note: 3 records without a value were left out.\n");
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")),
+                 fileBytes(kData + "/analysis/gaps-Unsorted-Sorted.csv"));
+        QCOMPARE(fileBytes(inFolder("Join.txt")), fileBytes(kData + "/join/gaps-Join.txt"));
+        QCOMPARE(fileBytes(inFolder("Median.csv")),
+                 QByteArray("First Quartile,Median,Third Quartile\r\n2,4,6\r\n"));
+        // The values analysed and the records left out; ranks and notes count the values.
+        QVERIFY2(finished.out.startsWith("{\"table\": \"" + table.toUtf8() +
+                                         "\", \"field\": \"POP\", \"records\": 8, "
+                                         "\"left_out\": 3, \"first_quartile\": 2, "),
+                 finished.out.constData());
+        const QJsonObject line = QJsonDocument::fromJson(finished.out).object();
+        QCOMPARE(line["ranks"].toObject(), QJsonObject({{"1", 1}, {"2", 3}, {"3", 2}, {"4", 2}}));
+        QCOMPARE(line["notes"].toObject()["Within Inner-Quartile Range"].toInt(), 6);
+    }
+
+    void withoutTheOptionTheTableIsRefusedAsBefore_data() { sources_data(); }
+
+    void withoutTheOptionTheTableIsRefusedAsBefore() {
+        QFETCH(QString, table);
+        const Finished finished =
+            runProgram({"analyse", table, "--field", "POP", "--join", "AREA", "--json"}, folder());
+        QCOMPARE(finished.status, 1);
+        QCOMPARE(finished.err, "quarvel: " + table + ": This field is not numeric\n");
+        QCOMPARE(finished.out, "{\"table\": \"" + table.toUtf8() +
+                                   "\", \"error\": \"This field is not numeric\"}\n");
+        QVERIFY(!QFile::exists(inFolder("Unsorted-Sorted.csv")));
+        QVERIFY(!QFile::exists(inFolder("Join.txt")));
+    }
+
+    // A table without empty records: the same files, no note, and only "left_out": 0 added.
+    void nothingToLeaveOut() {
+        const Finished plain =
+            runProgram({"analyse", "full.dbf", "--join", "AREA", "--json"}, folder());
+        QCOMPARE(plain.status, 0);
+        const QByteArray pairs = fileBytes(inFolder("Unsorted-Sorted.csv"));
+        const QByteArray join = fileBytes(inFolder("Join.txt"));
+        QCOMPARE(join, fileBytes(kData + "/join/worked-Join.txt"));
+        const Finished asked = runProgram(
+            {"analyse", "full.dbf", "--join", "AREA", "--json", "--skip-empty"}, folder());
+        QCOMPARE(asked.status, 0);
+        QCOMPARE(asked.err, QString());
+        QCOMPARE(fileBytes(inFolder("Unsorted-Sorted.csv")), pairs);
+        QCOMPARE(fileBytes(inFolder("Join.txt")), join);
+        QByteArray expected = plain.out;
+        expected.replace("\"records\": 8, ", "\"records\": 8, \"left_out\": 0, ");
+        QCOMPARE(asked.out, expected);
+        QVERIFY(!plain.out.contains("left_out"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SkipEmptyCommand)
+#include "tst_SkipEmptyCommand.moc"
