@@ -37,12 +37,27 @@ void ApplyQuartileRule(AnalysisResults& results) {
     if (n < 3 || static_cast<std::size_t>(n) > results.SortedValues.size()) {
         return;
     }
+    ApplyQuartileRule(
+        results, std::span<const double>(results.SortedValues).first(static_cast<std::size_t>(n)));
+}
+
+std::array<long long, 6> QuartilePositions(long long n) {
+    const long long m = RoundHalfEven(n, 2);
+    const long long q = RoundHalfEven(n, 4);
+    return {m, n - m, q, m - q, n - q, m + q};
+}
+
+void ApplyQuartileRule(AnalysisResults& results, std::span<const double> values) {
+    const auto n = static_cast<long long>(values.size());
+    if (n < 3) {
+        return;
+    }
     const long long m = RoundHalfEven(n, 2);
     const long long q = RoundHalfEven(n, 4);
 
     // Positions count from 1, as the rule is stated.
-    const auto at = [&results](long long position) {
-        return results.SortedValues[static_cast<std::size_t>(position - 1)];
+    const auto at = [values](long long position) {
+        return values[static_cast<std::size_t>(position - 1)];
     };
 
     results.Median = halfSum(at(m), at(n - m));

@@ -2,6 +2,9 @@
 
 #include "AnalysisResults.h"
 
+#include <array>
+#include <span>
+
 namespace quarvel {
 
 /**
@@ -18,6 +21,20 @@ namespace quarvel {
  * else there are no positions to average, and results is left as it was.
  */
 void ApplyQuartileRule(AnalysisResults& results);
+
+/**
+ * The same rule over values.size() values that need not be in order: at each position that
+ * QuartilePositions names, values must hold the value ascending order puts there (as after a
+ * sort, or after selecting those positions). SortedValues and ValueCount are left alone; fewer
+ * than three values leave results as they were.
+ */
+void ApplyQuartileRule(AnalysisResults& results, std::span<const double> values);
+
+/**
+ * The positions (counting from 1) whose values the rule averages for n values (n >= 3): the
+ * median's two, the first quartile's two and the third quartile's two.
+ */
+std::array<long long, 6> QuartilePositions(long long n);
 
 /** Rounds numerator / denominator (denominator > 0) to the nearest integer, halves to even. */
 long long RoundHalfEven(long long numerator, long long denominator);

@@ -71,8 +71,7 @@ private:
 };
 
 // The quartiles, the fences and the records of each rank and note.
-void addFigures(OrderedObject& line, const AnalysisResults& results) {
-    const JoinCounts counts = CountJoinClasses(results);
+void addFigures(OrderedObject& line, const AnalysisResults& results, const JoinCounts& counts) {
     OrderedObject ranks;
     for (int rank = 1; rank <= 4; ++rank) {
         ranks.add(QString::number(rank), qtJson(counts.ranks[rank - 1]));
@@ -104,7 +103,7 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
     if (results.SkipEmpty) {
         line.add(QStringLiteral("left_out"), qtJson(results.LeftOutCount));
     }
-    addFigures(line, results);
+    addFigures(line, results, CountJoinClasses(results));
     if (!ranked.isEmpty()) {
         line.add(QStringLiteral("ranked"), jsonString(ranked));
     }
@@ -126,7 +125,7 @@ QByteArray GroupJsonLine(const QString& table, const QString& field, const QStri
         .add(QStringLiteral("group"), jsonString(group.text))
         .add(QStringLiteral("records"), qtJson(group.records));
     if (group.described) {
-        addFigures(line, group.results);
+        addFigures(line, group.results, group.classes);
     }
     return line.text() + '\n';
 }

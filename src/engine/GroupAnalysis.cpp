@@ -2,10 +2,10 @@
 
 #include "Analysis.h"
 #include "AnalysisFiles.h"
-#include "LongSorts.h"
 #include "NumberText.h"
 #include "QuartileRule.h"
 #include "SafeFile.h"
+#include "StopCheck.h"
 
 #include <QFileInfo>
 
@@ -18,53 +18,84 @@ namespace {
 
 // The distinct byte texts of a field's cells, each given a number in the order first seen. An
 // open-addressing hash table over the texts, with the last text found tried first, since
-// records of one group often follow each other.
+// records of one group often follow each other. A text's first eight bytes are compared as one
+// number: most group texts (codes, years, classes) are no longer, and a call to compare a few
+// bytes cost more than the rest of the lookup.
 class DistinctTexts {
 public:
     DistinctTexts() : slots_(64, -1) {}
 
     int idOf(std::string_view text) {
-        if (last_ >= 0 && texts_[static_cast<std::size_t>(last_)] == text) {
+        const Key key = keyOf(text);
+        if (last_ >= 0 && same(entries_[static_cast<std::size_t>(last_)], key, text)) {
             return last_;
         }
-        const std::uint64_t hash = hashOf(text);
+        const std::uint64_t hash = hashOf(key, text);
         std::size_t slot = hash & (slots_.size() - 1);
         for (;; slot = (slot + 1) & (slots_.size() - 1)) {
             const int id = slots_[slot];
             if (id < 0) {
                 break;
             }
-            if (hashes_[static_cast<std::size_t>(id)] == hash &&
-                texts_[static_cast<std::size_t>(id)] == text) {
+            if (same(entries_[static_cast<std::size_t>(id)], key, text)) {
                 return last_ = id;
             }
         }
-        last_ = static_cast<int>(texts_.size());
-        texts_.emplace_back(text);
-        hashes_.push_back(hash);
+        last_ = static_cast<int>(entries_.size());
+        entries_.push_back(Entry{key, hash, std::string(text)});
         slots_[slot] = last_;
-        if (2 * texts_.size() > slots_.size()) {
+        if (2 * entries_.size() > slots_.size()) {
             grow();
         }
         return last_;
     }
 
-    std::size_t size() const { return texts_.size(); }
+    std::size_t size() const { return entries_.size(); }
 
 private:
-    // FNV-1a: group texts are short, and a byte at a time is quick enough for them.
-    static std::uint64_t hashOf(std::string_view text) {
-        std::uint64_t hash = 14695981039346656037ULL;
-        for (const char c : text) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    struct Key {
+        std::uint64_t head; // the first eight bytes, zeros after a shorter text
+        std::size_t size;
+    };
+    struct Entry {
+        Key key;
+        std::uint64_t hash;
+        std::string text;
+    };
+
+    static Key keyOf(std::string_view text) {
+        Key key{0, text.size()};
+        const std::size_t head = std::min<std::size_t>(text.size(), 8);
+        for (std::size_t i = 0; i < head; ++i) {
+            key.head |= std::uint64_t(static_cast<unsigned char>(text[i])) << (8 * i);
         }
-        return hash ^ (hash >> 29);
+        return key;
+    }
+
+    static bool same(const Entry& entry, const Key& key, std::string_view text) {
+        if (entry.key.head != key.head || entry.key.size != key.size) {
+            return false;
+        }
+        for (std::size_t i = 8; i < key.size; ++i) {
+            if (entry.text[i] != text[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static std::uint64_t hashOf(const Key& key, std::string_view text) {
+        std::uint64_t hash = (key.head ^ key.size) * 0x9E3779B97F4A7C15ULL;
+        for (std::size_t i = 8; i < text.size(); ++i) {
+            hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ULL;
+        }
+        return hash ^ (hash >> 32);
     }
 
     void grow() {
         slots_.assign(2 * slots_.size(), -1);
-        for (std::size_t id = 0; id < texts_.size(); ++id) {
-            std::size_t slot = hashes_[id] & (slots_.size() - 1);
+        for (std::size_t id = 0; id < entries_.size(); ++id) {
+            std::size_t slot = entries_[id].hash & (slots_.size() - 1);
             while (slots_[slot] >= 0) {
                 slot = (slot + 1) & (slots_.size() - 1);
             }
@@ -72,8 +103,7 @@ private:
         }
     }
 
-    std::vector<std::string> texts_;
-    std::vector<std::uint64_t> hashes_;
+    std::vector<Entry> entries_;
     std::vector<int> slots_; // a power of two, at most half full
     int last_ = -1;
 };
@@ -93,6 +123,45 @@ void appendCsvText(std::string& out, const QString& text) {
         out += c;
     }
     out += '"';
+}
+
+// Puts at each of positions (counting from 0, ascending, all from begin to end) the value that
+// ascending order puts there: one selection at the middle position, then each side's own.
+void selectPositions(std::span<double> values, std::size_t begin, std::size_t end,
+                     std::span<const std::size_t> positions) {
+    if (positions.empty()) {
+        return;
+    }
+    const std::size_t middle = positions.size() / 2;
+    const std::size_t at = positions[middle];
+    const auto start = values.begin();
+    std::nth_element(start + static_cast<std::ptrdiff_t>(begin),
+                     start + static_cast<std::ptrdiff_t>(at),
+                     start + static_cast<std::ptrdiff_t>(end));
+    selectPositions(values, begin, at, positions.first(middle));
+    selectPositions(values, at + 1, end, positions.subspan(middle + 1));
+}
+
+// A group's lowest and highest value and, with three values or more, the quartile rule over
+// them and the records of each rank and note.
+void describe(GroupSummary& group, std::span<double> values) {
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    group.lowestValue = *lowest;
+    group.highestValue = *highest;
+    group.described = values.size() >= 3;
+    if (!group.described) {
+        return;
+    }
+    std::vector<std::size_t> positions;
+    for (const long long position : QuartilePositions(static_cast<long long>(values.size()))) {
+        positions.push_back(static_cast<std::size_t>(position - 1));
+    }
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    selectPositions(values, 0, values.size(), positions);
+    group.results.ValueCount = group.records;
+    ApplyQuartileRule(group.results, values);
+    group.classes = CountJoinClasses(values, group.results);
 }
 
 } // namespace
@@ -179,35 +248,33 @@ GroupsOutcome AnalyseGroups(const Table& table, int groupField, std::span<const 
         }
     }
 
-    // Each group's values in table order, then sorted and described.
-    std::vector<double*> next(groups.size());
+    // Each group's values side by side, in one piece of memory, then described in turn.
+    std::vector<std::size_t> next(groups.size() + 1, 0);
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        groups[g].results.SortedValues.resize(static_cast<std::size_t>(groups[g].records));
-        next[g] = groups[g].results.SortedValues.data();
+        next[g + 1] = next[g] + static_cast<std::size_t>(groups[g].records);
     }
+    std::vector<double> grouped(values.size());
     std::size_t valueIndex = 0;
     for (const std::int32_t group : groupOf) {
         if (group >= 0) {
-            *next[static_cast<std::size_t>(group)]++ = values[valueIndex++];
+            grouped[next[static_cast<std::size_t>(group)]++] = values[valueIndex++];
         }
     }
     if (progress != nullptr) {
         progress->fraction(0.5);
     }
     const std::string tablePath = QFileInfo(table.path()).absoluteFilePath().toStdString();
-    std::size_t described = 0;
+    std::size_t start = 0;
     for (GroupSummary& group : groups) {
-        AnalysisResults& results = group.results;
-        if (!SortDoubles(results.SortedValues, stopRequested) || stopRequested()) {
+        if (stopRequested()) {
             return GroupsOutcome{outcome.groupField, {}, {}, true};
         }
-        results.ValueCount = group.records;
-        results.TablePath = tablePath;
-        group.described = group.records >= 3;
-        ApplyQuartileRule(results);
-        described += results.SortedValues.size();
+        const auto size = static_cast<std::size_t>(group.records);
+        group.results.TablePath = tablePath;
+        describe(group, std::span<double>(grouped).subspan(start, size));
+        start += size;
         if (progress != nullptr) {
-            progress->fraction(0.5 + 0.5 * static_cast<double>(described) / values.size());
+            progress->fraction(0.5 + 0.5 * static_cast<double>(start) / grouped.size());
         }
     }
     return outcome;

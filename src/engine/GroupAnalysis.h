@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisResults.h"
+#include "JoinFile.h"
 #include "Progress.h"
 #include "Table.h"
 
@@ -34,15 +35,20 @@ struct GroupSummary {
     /** Whether the group has the three values or more that the quartile rule needs. */
     bool described = false;
     /**
-     * The group's values in ascending order (SortedValues, ValueCount) and, when described,
-     * its quartiles, median and fences; TablePath names the table (FieldName is left to the
-     * caller). A group that is not described keeps zeros there.
+     * When described: the group's quartiles, median and fences and its ValueCount; TablePath
+     * names the table (FieldName is left to the caller). SortedValues stays empty: the rule
+     * needs only the values at its positions, which are selected, not sorted, and nothing
+     * keeps a group's values. A group that is not described has zeros there.
      */
     AnalysisResults results;
+    /** The group's records of each rank and note (when described). */
+    JoinCounts classes;
+    double lowestValue = 0;
+    double highestValue = 0;
 
-    /** The group's lowest and highest value (records > 0). */
-    double lowest() const { return results.SortedValues.front(); }
-    double highest() const { return results.SortedValues.back(); }
+    /** The group's lowest and highest value. */
+    double lowest() const { return lowestValue; }
+    double highest() const { return highestValue; }
 };
 
 /** The groups of a field's records, each described by the quartile rule. */
@@ -63,7 +69,8 @@ struct GroupsOutcome {
  * order (the analysis's values before they were sorted: AnalysisOutcome::tableValues);
  * leftOut, when not empty, has one entry a record, nonzero for a record left out of the
  * analysis, which then belongs to no group. The group field's cells are read once. Progress
- * hears the stage and the fraction done, and may stop the work.
+ * hears the stage and the fraction done, and may stop the work. Values or a mask that do not
+ * fit the table, or a field the table lacks, are the caller's mistake: std::invalid_argument.
  */
 GroupsOutcome AnalyseGroups(const Table& table, int groupField, std::span<const double> values,
                             std::span<const std::uint8_t> leftOut = {},

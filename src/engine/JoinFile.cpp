@@ -199,16 +199,14 @@ AnalysisResults JoinSummary(const AnalysisResults& results) {
 }
 
 JoinCounts CountJoinClasses(const AnalysisResults& results) {
+    return CountJoinClasses(results.SortedValues, results);
+}
+
+JoinCounts CountJoinClasses(std::span<const double> values, const AnalysisResults& results) {
     JoinCounts counts;
-    for (double v : results.SortedValues) {
+    for (const double v : values) {
         ++counts.ranks[JoinRank(v, results) - 1];
-        const std::string_view note = JoinNote(v, results);
-        for (int i = 0; i < 5; ++i) {
-            if (note == kJoinNotes[i]) {
-                ++counts.notes[i];
-                break;
-            }
-        }
+        ++counts.notes[JoinNoteClass(v, results)];
     }
     return counts;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 
 namespace quarvel {
 
@@ -57,6 +58,9 @@ struct JoinCounts {
 
 /** How the analysed values fall into the ranks and notes of the join file. */
 JoinCounts CountJoinClasses(const AnalysisResults& results);
+
+/** How these values, in any order, fall into the ranks and notes the results give. */
+JoinCounts CountJoinClasses(std::span<const double> values, const AnalysisResults& results);
 
 /** The five notes, from "Probable Outlier-Low" to "Probable Outlier-High". */
 inline constexpr const char* kJoinNotes[5] = {"Probable Outlier-Low", "Possible Outlier-Low",

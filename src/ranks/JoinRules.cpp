@@ -19,20 +19,27 @@ int JoinRank(double v, const AnalysisResults& r) {
     return 4;
 }
 
-std::string_view JoinNote(double v, const AnalysisResults& r) {
+int JoinNoteClass(double v, const AnalysisResults& r) {
     if (v < r.LowerOuterFence) {
-        return "Probable Outlier-Low";
+        return 0;
     }
     if (v < r.LowerInnerFence) {
-        return "Possible Outlier-Low";
+        return 1;
     }
     if (v <= r.UpperInnerFence) {
-        return "Within Inner-Quartile Range";
+        return 2;
     }
     if (v <= r.UpperOuterFence) {
-        return "Possible Outlier-High";
+        return 3;
     }
-    return "Probable Outlier-High";
+    return 4;
+}
+
+std::string_view JoinNote(double v, const AnalysisResults& r) {
+    static constexpr std::string_view kNotes[5] = {
+        "Probable Outlier-Low", "Possible Outlier-Low", "Within Inner-Quartile Range",
+        "Possible Outlier-High", "Probable Outlier-High"};
+    return kNotes[JoinNoteClass(v, r)];
 }
 
 void AppendJoinHeader(std::string& out, std::string_view relateName, std::string_view valueName) {

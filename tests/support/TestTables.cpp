@@ -92,4 +92,18 @@ TableSpec workedJoinTable() {
     return tableSpec;
 }
 
+TableSpec workedGroupsTable() {
+    TableSpec tableSpec;
+    tableSpec.fields = {{"NAME", 'C', 4, 0}, {"STATE", 'C', 12, 0}, {"POP", 'N', 7, 1}};
+    const char* rows[][2] = {
+        {"East", "40.0"}, {"West", "7.5"},  {"North", "12.0"}, {"East", "10.0"}, {"East", "500.0"},
+        {"West", "5.0"},  {"East", "30.0"}, {"West", "13.0"},  {"East", "60.0"}, {"North", "8.0"},
+        {"East", "20.0"}, {"West", "6.0"},  {"East", "50.0"}};
+    char name = 'A';
+    for (const auto& [state, pop] : rows) {
+        tableSpec.records.push_back({std::string(1, name++), std::string(state), std::string(pop)});
+    }
+    return tableSpec;
+}
+
 } // namespace quarvel::testing

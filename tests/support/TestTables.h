@@ -38,4 +38,8 @@ TableSpec largeNumberTable(int records);
 /** The join file's worked example: AREA A to H beside POP 15, 3, 100, 1, 6, 4, 2, 5. */
 TableSpec workedJoinTable();
 
+/** The groups' worked example: NAME A to M, STATE East (7 records), West (4) or North (2),
+ *  POP with one decimal (tests/data/groups holds its files, worked by hand). */
+TableSpec workedGroupsTable();
+
 } // namespace quarvel::testing
