@@ -9,7 +9,7 @@
 
 namespace quarvel {
 
-enum class ChildWindow { View, Join, About, Map };
+enum class ChildWindow { View, Join, About, Map, Groups };
 
 /**
  * The single instances of the child windows. Each is created on first use by its factory

@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "frmAbout.h"
+#include "frmGroups.h"
 #include "frmJoin.h"
 #include "frmMap.h"
 #include "frmQuarvel.h"
@@ -62,6 +63,11 @@ void SetUpChildWindows(ChildWindows& children, const std::shared_ptr<AnalysisRes
             }
         });
         return map;
+    });
+    children.setFactory(ChildWindow::Groups, [=, &platform] {
+        auto groups = std::make_unique<frmGroups>(results, platform.dialogs);
+        groups->setTableSource([mainWindow] { return mainWindow()->shownTable(); });
+        return groups;
     });
     children.setFactory(ChildWindow::Join, [=, &platform] {
         return std::make_unique<frmJoin>(results, *mainWindow(), platform.dialogs, platform.work);

@@ -201,6 +201,7 @@ void frmQuarvel::buildMenus() {
     mnuView->setObjectName(QStringLiteral("mnuView"));
     mnuViewQuarvel = menuItem(mnuView, "mnuViewQuarvel", QStringLiteral("Quarvel"));
     mnuViewMap = menuItem(mnuView, "mnuViewMap", QStringLiteral("Map"));
+    mnuViewGroups = menuItem(mnuView, "mnuViewGroups", QStringLiteral("Groups"));
     // A disabled Map says why in its tooltip.
     mnuView->setToolTipsVisible(true);
 
@@ -216,6 +217,7 @@ void frmQuarvel::buildMenus() {
     connect(mnuFileSaveRanked, &QAction::triggered, this, &frmQuarvel::mnuFileSaveRanked_Click);
     connect(mnuViewQuarvel, &QAction::triggered, this, &frmQuarvel::mnuViewQuarvel_Click);
     connect(mnuViewMap, &QAction::triggered, this, &frmQuarvel::mnuViewMap_Click);
+    connect(mnuViewGroups, &QAction::triggered, this, &frmQuarvel::mnuViewGroups_Click);
     connect(mnuHelpHowto, &QAction::triggered, this, &frmQuarvel::mnuHelpHowto_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmQuarvel::mnuHelpAbout_Click);
 }
@@ -225,6 +227,7 @@ void frmQuarvel::Form_Load() {
     mnuFileCreateJoin->setEnabled(false);
     mnuFileSaveRanked->setEnabled(false);
     mnuViewQuarvel->setEnabled(false);
+    mnuViewGroups->setEnabled(false);
     updateMapCommand();
     centreOnScreen(*this);
     check->start();
@@ -292,6 +295,10 @@ void frmQuarvel::mnuViewQuarvel_Click() {
 
 void frmQuarvel::mnuViewMap_Click() {
     children_.show(ChildWindow::Map);
+}
+
+void frmQuarvel::mnuViewGroups_Click() {
+    children_.show(ChildWindow::Groups);
 }
 
 void frmQuarvel::mnuHelpHowto_Click() {

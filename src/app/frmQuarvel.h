@@ -106,6 +106,7 @@ private:
     void mnuFileSaveRanked_Click();
     void mnuViewQuarvel_Click();
     void mnuViewMap_Click();
+    void mnuViewGroups_Click();
     void updateMapCommand();
     void mnuHelpHowto_Click();
     void mnuHelpAbout_Click();
@@ -143,6 +144,7 @@ private:
     QMenu* mnuView;
     QAction* mnuViewQuarvel;
     QAction* mnuViewMap;
+    QAction* mnuViewGroups;
     QMenu* mnuHelp;
     QAction* mnuHelpHowto;
     QAction* mnuHelpAbout;

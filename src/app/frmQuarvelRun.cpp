@@ -122,6 +122,7 @@ void frmQuarvel::showOutcome(AnalysisOutcome outcome, const QString& folder) {
     mnuFileCreateJoin->setEnabled(true);
     mnuFileSaveRanked->setEnabled(true);
     mnuViewQuarvel->setEnabled(true);
+    mnuViewGroups->setEnabled(true);
     updateMapCommand();
     setStatusText(QStringLiteral("Calculations complete."));
 }

@@ -1,6 +1,7 @@
 #include "CommandLineOptions.h"
 
 #include "Analysis.h"
+#include "GroupAnalysis.h"
 #include "JoinFile.h"
 #include "OpenTable.h"
 #include "RankedLayer.h"
@@ -42,6 +43,10 @@ const char* const kAnalyseUsage =
     "  --ranked FILE         also write a copy of the layer with RANK and NOTE: .gpkg or .shp\n"
     "  --map FILE            also draw the map of the layer's shapes in their classes into\n"
     "                        FILE: .png, .svg or .pdf, 800 x 600 pixels, the whole extent\n"
+    "  --by FIELD            also describe the field within each group of records that show the\n"
+    "                        same text in FIELD (the empty text is a group too): Groups.csv,\n"
+    "                        and with --join each record ranked within its own group\n"
+    "  --groups-file FILE    write the groups file under this name (needs --by)\n"
     "  --out-dir DIR         put every file into DIR (created when missing) instead of beside\n"
     "                        the table; with several tables into DIR/<table name>/\n"
     "  --skip-empty          leave out the records whose cell is empty (or NULL) instead of\n"
@@ -53,6 +58,8 @@ const char* const kAnalyseUsage =
     "                        records of each rank and note; {\"table\", \"error\"} when refused;\n"
     "                        with --skip-empty \"records\" counts the values analysed and\n"
     "                        \"left_out\" the records left out\n"
+    "                        with --by then one object a group, in the order of Groups.csv,\n"
+    "                        with \"group_field\" and \"group\" (no quartiles below 3 records)\n"
     "  -h, --help            show this help\n"
     "\n"
     "File names without a folder go where the table's files go; names with a folder go where\n"
@@ -141,10 +148,13 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     const QCommandLineOption map(QStringLiteral("map"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption by(QStringLiteral("by"), QString(), QStringLiteral("FIELD"));
+    const QCommandLineOption groupsFile(QStringLiteral("groups-file"), QString(),
+                                        QStringLiteral("FILE"));
     const QCommandLineOption skipEmpty(QStringLiteral("skip-empty"));
-    const QList<QCommandLineOption> all{help, field,    layer,   results,  resultsFile,
-                                        join, joinFile, picture, view,     ranked,
-                                        map,  outDir,   json,    skipEmpty};
+    const QList<QCommandLineOption> all{
+        help, field,  layer, results, resultsFile, join, joinFile,   picture,
+        view, ranked, map,   outDir,  json,        by,   groupsFile, skipEmpty};
     if (const std::optional<QString> wrong = firstWrongArgument(arguments, all)) {
         error = *wrong;
         return std::nullopt;
@@ -179,6 +189,8 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
     options.map = parser.value(map);
     options.outDir = parser.value(outDir);
     options.json = parser.isSet(json);
+    options.by = parser.value(by);
+    options.groupsFile = parser.isSet(groupsFile) ? parser.value(groupsFile) : kGroupsFileName;
     options.skipEmpty = parser.isSet(skipEmpty);
 
     // Only a layer source has layers: a dBASE table (a shapefile's too) has none to name.
@@ -196,6 +208,8 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const QStringList& arguments, 
                     .arg(withoutLayers);
     } else if (options.joinFileGiven && options.joinKey.isEmpty()) {
         error = QStringLiteral("--join-file needs --join KEY");
+    } else if (parser.isSet(groupsFile) && options.by.isEmpty()) {
+        error = QStringLiteral("--groups-file needs --by FIELD");
     } else if (options.viewGiven && options.picture.isEmpty()) {
         error = QStringLiteral("--view needs --picture FILE");
     } else if (!options.picture.isEmpty() && !IsPictureFileName(options.picture)) {

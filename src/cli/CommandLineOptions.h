@@ -30,6 +30,8 @@ struct AnalyseOptions {
     QString ranked; ///< empty when no ranked layer is asked for
     QString map;    ///< empty when no map picture is asked for
     QString outDir;
+    QString by;             ///< the field to group the records by, or empty
+    QString groupsFile;     ///< the groups file's name (Groups.csv unless given)
     bool skipEmpty = false; ///< records whose cell is empty are left out, not refused
     bool json = false;
     bool help = false;

@@ -70,10 +70,8 @@ private:
     QByteArray text_;
 };
 
-} // namespace
-
-QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
-                           const QString& ranked, const QString& map, const QString& mapError) {
+// The quartiles, the fences and the records of each rank and note.
+void addFigures(OrderedObject& line, const AnalysisResults& results) {
     const JoinCounts counts = CountJoinClasses(results);
     OrderedObject ranks;
     for (int rank = 1; rank <= 4; ++rank) {
@@ -84,13 +82,6 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
     for (const int note : {2, 1, 3, 0, 4}) {
         notes.add(QString::fromLatin1(kJoinNotes[note]), qtJson(counts.notes[note]));
     }
-    OrderedObject line;
-    line.add(QStringLiteral("table"), jsonString(table))
-        .add(QStringLiteral("field"), jsonString(QString::fromStdString(results.FieldName)))
-        .add(QStringLiteral("records"), qtJson(results.ValueCount));
-    if (results.SkipEmpty) {
-        line.add(QStringLiteral("left_out"), qtJson(results.LeftOutCount));
-    }
     line.add(QStringLiteral("first_quartile"), jsonNumber(results.FirstQuartile))
         .add(QStringLiteral("median"), jsonNumber(results.Median))
         .add(QStringLiteral("third_quartile"), jsonNumber(results.ThirdQuartile))
@@ -100,6 +91,20 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
         .add(QStringLiteral("upper_outer_fence"), jsonNumber(results.UpperOuterFence))
         .add(QStringLiteral("ranks"), ranks.text())
         .add(QStringLiteral("notes"), notes.text());
+}
+
+} // namespace
+
+QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
+                           const QString& ranked, const QString& map, const QString& mapError) {
+    OrderedObject line;
+    line.add(QStringLiteral("table"), jsonString(table))
+        .add(QStringLiteral("field"), jsonString(QString::fromStdString(results.FieldName)))
+        .add(QStringLiteral("records"), qtJson(results.ValueCount));
+    if (results.SkipEmpty) {
+        line.add(QStringLiteral("left_out"), qtJson(results.LeftOutCount));
+    }
+    addFigures(line, results);
     if (!ranked.isEmpty()) {
         line.add(QStringLiteral("ranked"), jsonString(ranked));
     }
@@ -108,6 +113,20 @@ QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
             .add(QStringLiteral("map_error"), jsonString(mapError));
     } else if (!map.isEmpty()) {
         line.add(QStringLiteral("map"), jsonString(map));
+    }
+    return line.text() + '\n';
+}
+
+QByteArray GroupJsonLine(const QString& table, const QString& field, const QString& groupField,
+                         const GroupSummary& group) {
+    OrderedObject line;
+    line.add(QStringLiteral("table"), jsonString(table))
+        .add(QStringLiteral("field"), jsonString(field))
+        .add(QStringLiteral("group_field"), jsonString(groupField))
+        .add(QStringLiteral("group"), jsonString(group.text))
+        .add(QStringLiteral("records"), qtJson(group.records));
+    if (group.described) {
+        addFigures(line, group.results);
     }
     return line.text() + '\n';
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalysisResults.h"
+#include "GroupAnalysis.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,6 +20,14 @@ namespace quarvel {
 QByteArray ResultsJsonLine(const QString& table, const AnalysisResults& results,
                            const QString& ranked = QString(), const QString& map = QString(),
                            const QString& mapError = QString());
+
+/**
+ * The line `--json` prints for each group after the table's line: table, field, group_field,
+ * group, records, then for a group of three records or more the quartiles, the fences and its
+ * records of each rank and note as in the table's line.
+ */
+QByteArray GroupJsonLine(const QString& table, const QString& field, const QString& groupField,
+                         const GroupSummary& group);
 
 /** The line `--json` prints for a refused table: {"table": ..., "error": ...} and a newline. */
 QByteArray RefusalJsonLine(const QString& table, const QString& message);

@@ -48,6 +48,9 @@ TablePlan planFor(const QString& table, const AnalyseOptions& options) {
     if (!options.map.isEmpty()) {
         plan.map = place(options.map);
     }
+    if (!options.by.isEmpty()) {
+        plan.groups = place(options.groupsFile);
+    }
     return plan;
 }
 
@@ -56,7 +59,7 @@ TablePlan planFor(const QString& table, const AnalyseOptions& options) {
 QStringList TablePlan::paths() const {
     QStringList all{pairs, QDir(folder).filePath(kUnsortedFileName),
                     QDir(folder).filePath(kSortedFileName)};
-    for (const QString& path : {results, join, picture, map}) {
+    for (const QString& path : {results, join, picture, map, groups}) {
         if (!path.isEmpty()) {
             all << path;
         }

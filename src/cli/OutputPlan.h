@@ -20,6 +20,7 @@ struct TablePlan {
     QString picture; ///< empty when no picture is asked for
     QString ranked;  ///< empty when no ranked layer is asked for
     QString map;     ///< empty when no map picture is asked for
+    QString groups;  ///< empty when the records are not grouped
 
     /**
      * Every file the table's run may write, the intermediate files included (all the files of a

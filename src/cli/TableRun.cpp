@@ -5,6 +5,8 @@
 #include "Analysis.h"
 #include "ChartFile.h"
 #include "FieldValues.h"
+#include "GroupAnalysis.h"
+#include "GroupPicture.h"
 #include "JoinFile.h"
 #include "JsonLine.h"
 #include "LayerShapes.h"
@@ -78,9 +80,19 @@ bool TableRun::run() {
                               .arg(options_.joinKey));
         }
     }
+    int groupField = -1;
+    if (!options_.by.isEmpty()) {
+        groupField = FieldIndex(*table, options_.by);
+        if (groupField < 0) {
+            return refuse(QStringLiteral("The table has no field named \"%1\" to group the "
+                                         "records by.\r\nName one of its fields with --by.")
+                              .arg(options_.by));
+        }
+    }
     // A name that is the table or a file of its family is refused before anything is
     // written for this table.
-    for (const QString& path : {plan_.results, plan_.join, plan_.picture, plan_.map}) {
+    for (const QString& path :
+         {plan_.results, plan_.join, plan_.picture, plan_.map, plan_.groups}) {
         if (path.isEmpty()) {
             continue;
         }
@@ -117,11 +129,25 @@ bool TableRun::run() {
             return refuse(*refusal);
         }
     }
+    // The field within each group: the groups file, and the join file's ranks below.
+    std::optional<GroupsOutcome> groups;
+    if (groupField >= 0) {
+        groups = AnalyseGroups(*table, groupField, outcome.tableValues, outcome.leftOut, &progress);
+        if (groups->stopped) {
+            progress.finish();
+            return refuse(kStopped);
+        }
+        if (const std::optional<QString> refusal =
+                SaveGroupsFile(*groups, table->path(), plan_.groups)) {
+            progress.finish();
+            return refuse(*refusal);
+        }
+    }
     if (relate >= 0) {
         progress.stage(
             QStringLiteral("Writing Join file (%1).").arg(QFileInfo(plan_.join).fileName()));
-        const JoinOutcome join =
-            WriteJoinFile(*table, relate, field, results, plan_.join, &progress);
+        const JoinOutcome join = WriteJoinFile(*table, relate, field, results, plan_.join,
+                                               &progress, QLocale(), groups ? &*groups : nullptr);
         if (!join.written) {
             progress.finish();
             return refuse(join.stopped ? kStopped : join.message);
@@ -140,10 +166,20 @@ bool TableRun::run() {
         rankedNotes = ranked.notes;
     }
     if (!plan_.picture.isEmpty()) {
-        UniformSequence heights; // as after the program's start
-        const DisplayList drawing = DrawChart(results, options_.view, heights);
+        // With --by the picture is the group chart: one box a group (the groups with most
+        // records), as the groups window draws it.
+        DisplayList drawing;
+        QSize size = kChartPictureSize;
+        if (groups) {
+            const GroupChartBoxes chart = GroupBoxesOf(*groups);
+            DrawGroupChart(drawing, chart.boxes);
+            size = GroupChartPictureSize(chart.boxes.size());
+        } else {
+            UniformSequence heights; // as after the program's start
+            drawing = DrawChart(results, options_.view, heights);
+        }
         QString error;
-        if (!SaveDrawing(drawing, plan_.picture, kChartPictureSize, ChartFont(), error)) {
+        if (!SaveDrawing(drawing, plan_.picture, size, ChartFont(), error)) {
             progress.finish();
             return refuse(QStringLiteral("The picture could not be saved as \"%1\": %2.")
                               .arg(QFileInfo(plan_.picture).fileName(), error));
@@ -178,6 +214,14 @@ bool TableRun::run() {
         const QString mapError = mapRefusal ? PlainText(*mapRefusal) : QString();
         std::fputs(ResultsJsonLine(plan_.table, results, plan_.ranked, map, mapError).constData(),
                    out_);
+        if (groups) {
+            const QString fieldName = QString::fromStdString(results.FieldName);
+            for (const GroupSummary& group : groups->groups) {
+                std::fputs(
+                    GroupJsonLine(plan_.table, fieldName, groups->groupField, group).constData(),
+                    out_);
+            }
+        }
         std::fflush(out_);
     }
     return !mapRefusal;

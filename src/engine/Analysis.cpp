@@ -324,6 +324,7 @@ AnalysisOutcome RunAnalysis(const Table& table, int field, const QString& folder
     results.TablePath = QFileInfo(table.path()).absoluteFilePath().toStdString();
     results.FieldName = table.fieldName(field).toStdString();
     outcome.pairsFile = dir.filePath(kPairsFileName);
+    outcome.tableValues = std::move(read.values);
     if (progress != nullptr) {
         progress->fraction(1);
     }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace quarvel {
 
@@ -39,6 +40,8 @@ struct AnalysisOutcome {
     AnalysisResults results;
     /** The pairs file a completed analysis wrote. */
     QString pairsFile;
+    /** The analysed values in table order, as the pairs file lists them (for AnalyseGroups). */
+    std::vector<double> tableValues;
     /** Per record, 1 when the run left it out without a value; empty when none was. */
     std::vector<std::uint8_t> leftOut;
 

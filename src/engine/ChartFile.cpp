@@ -35,6 +35,11 @@ QImage RenderDrawing(const DisplayList& drawing, QSize size, const QFont& font,
     return image;
 }
 
+QSize GroupChartPictureSize(std::size_t rows) {
+    // 28 pixels a row and 34 for the axis keep the rows' 100 units and the axis' 120 in step.
+    return QSize(800, static_cast<int>(28 * rows + 34));
+}
+
 bool IsPictureFileName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == QLatin1String("png") || suffix == QLatin1String("svg") ||

@@ -19,6 +19,9 @@ enum class ChartView { Basic, Detailed };
 /** The size in pixels of the chart as the plot window shows it at its designed size. */
 inline constexpr QSize kChartPictureSize(501, 341);
 
+/** The size in pixels of a group chart of this many rows, as the command line draws it. */
+QSize GroupChartPictureSize(std::size_t rows);
+
 /** The font of the chart's value labels, in the window and in every picture file. */
 QFont ChartFont();
 

@@ -4,6 +4,7 @@
 
 #include "AnalysisFiles.h"
 #include "FieldValues.h"
+#include "GroupAnalysis.h"
 #include "JoinRules.h"
 #include "LocaleNumbers.h"
 #include "SafeFile.h"
@@ -36,7 +37,7 @@ std::optional<QString> JoinRefusal(const Table* table, int valueField,
 
 JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
                           const AnalysisResults& results, const QString& path, Progress* progress,
-                          const QLocale& locale) {
+                          const QLocale& locale, const GroupsOutcome* groups) {
     JoinOutcome outcome;
     if (const std::optional<QString> refusal = JoinRefusal(&table, valueField, results)) {
         outcome.message = *refusal;
@@ -48,6 +49,13 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
     }
     if (const std::optional<QString> family = TableFamilyRefusal(table.path(), path)) {
         outcome.message = *family;
+        return outcome;
+    }
+    if (groups != nullptr &&
+        groups->groupOf.size() != static_cast<std::size_t>(table.recordCount())) {
+        outcome.message = QStringLiteral("The groups were found in another table, so they do not "
+                                         "fit these records.\r\nFind the groups of this table "
+                                         "first, then write the join file.");
         return outcome;
     }
     SafeFile file(path);
@@ -122,9 +130,26 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
             }
         }
         char* const start = block.data() + used;
-        char* const end = noValue ? WriteNoValueLine(start, record + 1, relate)
-                                  : WriteJoinLine(start, record + 1, relate, value,
-                                                  JoinRank(*v, results), JoinNote(*v, results));
+        char* end = nullptr;
+        if (noValue) {
+            end = WriteUnrankedJoinLine(start, record + 1, relate, {}, kNoValueNote);
+        } else if (groups == nullptr) {
+            end = WriteJoinLine(start, record + 1, relate, value, JoinRank(*v, results),
+                                JoinNote(*v, results));
+        } else {
+            // Ranked within the record's own group when that has the records to be described; a
+            // record left out of the analysis has no group.
+            const std::int32_t group = groups->groupOf[static_cast<std::size_t>(record)];
+            const GroupSummary* summary =
+                group < 0 ? nullptr : &groups->groups[static_cast<std::size_t>(group)];
+            if (summary == nullptr || !summary->described) {
+                end = WriteUnrankedJoinLine(start, record + 1, relate, value,
+                                            summary == nullptr ? kNoValueNote : kTooFewInGroupNote);
+            } else {
+                end = WriteJoinLine(start, record + 1, relate, value,
+                                    JoinRank(*v, summary->results), JoinNote(*v, summary->results));
+            }
+        }
         used += static_cast<std::size_t>(end - start);
     }
     // The same file opened again may hold other values now: rank them only against

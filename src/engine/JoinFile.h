@@ -11,6 +11,8 @@
 
 namespace quarvel {
 
+struct GroupsOutcome;
+
 inline const QString kJoinFileName = QStringLiteral("Join.txt");
 
 /**
@@ -35,10 +37,14 @@ struct JoinOutcome {
  * left out without a value has an empty value and rank and the note "No value". Checks first
  * what JoinRefusal checks, and while writing that every value converts and that the values
  * are still the ones analysed; on any refusal or failure an earlier file at path stays.
+ * With groups (AnalyseGroups on this table), each record is ranked within its own group; a
+ * record of a group too small to be described has no rank and the note "Too few records in
+ * group".
  */
 JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
                           const AnalysisResults& results, const QString& path,
-                          Progress* progress = nullptr, const QLocale& locale = QLocale());
+                          Progress* progress = nullptr, const QLocale& locale = QLocale(),
+                          const GroupsOutcome* groups = nullptr);
 
 /** The results without their values: what a join file needs, cheap to hand to a worker. */
 AnalysisResults JoinSummary(const AnalysisResults& results);

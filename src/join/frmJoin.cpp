@@ -2,6 +2,8 @@
 
 #include "Analysis.h"
 #include "BackgroundWork.h"
+#include "FieldValues.h"
+#include "GroupAnalysis.h"
 #include "JoinFile.h"
 #include "RankPicture.h"
 #include "Twips.h"
@@ -33,7 +35,7 @@ frmJoin::frmJoin(std::shared_ptr<const AnalysisResults> results, JoinHost& host,
     setObjectName(QStringLiteral("frmJoin"));
     setWindowTitle(QStringLiteral("Create Join-able file"));
     setFont(dialogFont());
-    resize(twipsRect(0, 0, 4080, 5940).size());
+    resize(twipsRect(0, 0, 4080, 6420).size());
 
     Label1 = placed<QLabel>(this, "Label1", twipsRect(120, 240, 3735, 375));
     Label1->setText(
@@ -50,15 +52,21 @@ frmJoin::frmJoin(std::shared_ptr<const AnalysisResults> results, JoinHost& host,
     Label3->setText(QStringLiteral(
         "(i.e., if a data point falls into the region marked 1 in the graphic, that data point "
         "will recieve a rank of 1 (stored in a field called rank)."));
-    cmdDotIt = placed<QPushButton>(this, "cmdDotIt", twipsRect(120, 5400, 1935, 375));
+    lblRankWithin = placed<QLabel>(this, "lblRankWithin", twipsRect(120, 5400, 1560, 315));
+    lblRankWithin->setText(QStringLiteral("Rank within groups of"));
+    cmbRankWithin = placed<QComboBox>(this, "cmbRankWithin", twipsRect(1680, 5370, 2295, 315));
+    cmbRankWithin->setEditable(false);
+    lblRankWithin->setBuddy(cmbRankWithin);
+    cmdDotIt = placed<QPushButton>(this, "cmdDotIt", twipsRect(120, 5880, 1935, 375));
     cmdDotIt->setText(QStringLiteral("&Do It"));
-    cmdCancel = placed<QPushButton>(this, "cmdCancel", twipsRect(2160, 5400, 1815, 375));
+    cmdCancel = placed<QPushButton>(this, "cmdCancel", twipsRect(2160, 5880, 1815, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     for (QLabel* label : {Label1, Label2, Label3}) {
         fitWrapped(label);
     }
 
-    setTabOrder(cmbJoinList, cmdDotIt);
+    setTabOrder(cmbJoinList, cmbRankWithin);
+    setTabOrder(cmbRankWithin, cmdDotIt);
     setTabOrder(cmdDotIt, cmdCancel);
     connect(cmdDotIt, &QPushButton::clicked, this, &frmJoin::cmdDotIt_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmJoin::cmdCancel_Click);
@@ -74,12 +82,16 @@ frmJoin::frmJoin(std::shared_ptr<const AnalysisResults> results, JoinHost& host,
 void frmJoin::Form_Load() {
     // The relate list holds the shown table's field names as they are now; nothing is chosen.
     cmbJoinList->clear();
+    cmbRankWithin->clear();
+    cmbRankWithin->addItem(QStringLiteral("(none)"));
     if (const std::shared_ptr<const Table> table = host_.shownTable()) {
         for (int field = 0; field < table->fieldCount(); ++field) {
             cmbJoinList->insertItem(field, table->fieldName(field));
+            cmbRankWithin->addItem(table->fieldName(field));
         }
     }
     cmbJoinList->setCurrentIndex(-1);
+    cmbRankWithin->setCurrentIndex(0); // ranks against the whole field unless asked
 }
 
 void frmJoin::cmdCancel_Click() {
@@ -129,6 +141,14 @@ void frmJoin::cmdDotIt_Click() {
                   .arg(cmbJoinList->currentText()));
         return;
     }
+    const int groupField = cmbRankWithin->currentIndex() - 1; // -1: the whole field
+    if (groupField >= table->fieldCount() ||
+        (groupField >= 0 && table->fieldName(groupField) != cmbRankWithin->currentText())) {
+        error(QStringLiteral("The field \"%1\" is not in the table now shown.\r\nClose this window "
+                             "and open it again to choose from the current fields.")
+                  .arg(cmbRankWithin->currentText()));
+        return;
+    }
 
     const QString name = askSaveName(dialogs_, this, kJoinFileName);
     if (name.isEmpty()) {
@@ -148,8 +168,29 @@ void frmJoin::cmdDotIt_Click() {
         }
     };
     writing_ = work_.start<JoinOutcome>(
-        [table, relate, valueField, summary, path, locale](Progress& progress) {
-            return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
+        [table, relate, valueField, groupField, summary, path, locale](Progress& progress) {
+            if (groupField < 0) {
+                return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
+            }
+            // Within groups: each record's value (none for a record the run left out), then its
+            // group's quartiles.
+            const FieldValues read =
+                ReadFieldValues(*table, valueField, locale, {},
+                                summary.SkipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse);
+            if (read.problem) {
+                return JoinOutcome{false, false,
+                                   read.problem->describe() +
+                                       QStringLiteral(", so it has no rank.\r\nCorrect the "
+                                                      "table, analyze it again, then write the "
+                                                      "join file.")};
+            }
+            const GroupsOutcome groups =
+                AnalyseGroups(*table, groupField, read.values, read.leftOut, &progress);
+            if (groups.stopped) {
+                return JoinOutcome{false, true, QString()};
+            }
+            return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale,
+                                 &groups);
         },
         [self](JoinOutcome& outcome) {
             if (self != nullptr) {

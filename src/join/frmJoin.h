@@ -41,6 +41,9 @@ private:
     QLabel* Label2;
     QLabel* Picture1;
     QLabel* Label3;
+    QLabel* lblRankWithin;
+    /** "(none)", then the table's fields: the join file's ranks within the groups of one. */
+    QComboBox* cmbRankWithin;
     QPushButton* cmdDotIt;
     QPushButton* cmdCancel;
 

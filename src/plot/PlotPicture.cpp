@@ -18,13 +18,13 @@
 namespace quarvel {
 
 PlotPicture::DrawingPoint PlotPicture::toDrawing(const QPoint& pixel) const {
-    // The drawing's units: 2000 across, 800 up from the bottom; a circle round on screen
+    // The drawing's units: 2000 across, unitsDown_ up from the bottom; a circle round on screen
     // spans its radius in units across, and that many pixels up and down.
     const QRect area = contentsRect();
     const double unitsAcross = 2000.0 / area.width();
-    const double unitsUp = 800.0 / area.height();
-    return {(pixel.x() - area.left()) * unitsAcross, 800.0 - (pixel.y() - area.top()) * unitsUp,
-            15.0 / unitsAcross * unitsUp};
+    const double unitsUp = unitsDown_ / area.height();
+    return {(pixel.x() - area.left()) * unitsAcross,
+            unitsDown_ - (pixel.y() - area.top()) * unitsUp, 15.0 / unitsAcross * unitsUp};
 }
 
 PlotPicture::PlotPicture(Dialogs& dialogs, QWidget* parent) : QFrame(parent), dialogs_(dialogs) {
@@ -91,7 +91,7 @@ void PlotPicture::paintEvent(QPaintEvent* event) {
     if (ring_ && area.width() > 0) {
         // A black ring a few pixels outside the circle, over the picture only.
         const double x = area.left() + ring_->x * area.width() / 2000.0;
-        const double y = area.top() + (800.0 - ring_->y) * area.height() / 800.0;
+        const double y = area.top() + (unitsDown_ - ring_->y) * area.height() / unitsDown_;
         const double radius = ring_->radius * area.width() / 2000.0 + 4;
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(Qt::black, 2));
@@ -135,7 +135,7 @@ void PlotPicture::savePictureAs() {
                                                           {QStringLiteral("PNG image (*.png)"),
                                                            QStringLiteral("SVG drawing (*.svg)"),
                                                            QStringLiteral("PDF document (*.pdf)")},
-                                                          QStringLiteral("BoxPlot.png"));
+                                                          saveName_);
     if (!path) {
         return;
     }

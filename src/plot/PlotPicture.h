@@ -43,6 +43,11 @@ public:
     void setRing(std::optional<DisplayList::CirclePlace> ring);
     std::optional<DisplayList::CirclePlace> ring() const { return ring_; }
 
+    /** How many units the drawing spans down (800 for the chart; more for a tall drawing). */
+    void setUnitsDown(double units) { unitsDown_ = units; }
+    /** The name the save dialog offers first. */
+    void setSaveName(const QString& name) { saveName_ = name; }
+
     /** The table the chart describes: its file and its family are never saved over. */
     void setTablePath(const QString& path) { tablePath_ = path; }
 
@@ -83,6 +88,8 @@ private:
     QString tablePath_;
     HoverText hoverText_;
     Click click_;
+    double unitsDown_ = 800;
+    QString saveName_ = QStringLiteral("BoxPlot.png");
     std::optional<DisplayList::CirclePlace> ring_;
 };
 

@@ -67,12 +67,16 @@ char* WriteJoinLine(char* out, int id, std::string_view relateText, std::string_
     return copyText(out, kLineEnd);
 }
 
-char* WriteNoValueLine(char* out, int id, std::string_view relateText) {
+char* WriteUnrankedJoinLine(char* out, int id, std::string_view relateText,
+                            std::string_view valueText, std::string_view note) {
     out = std::to_chars(out, out + 16, id).ptr;
     *out++ = ',';
     out = copyText(out, relateText);
-    out = copyText(out, ",,,");
-    out = copyText(out, kNoValueNote);
+    *out++ = ',';
+    out = copyText(out, valueText);
+    *out++ = ',';
+    *out++ = ',';
+    out = copyText(out, note);
     return copyText(out, kLineEnd);
 }
 

@@ -93,6 +93,8 @@ private slots:
                                << "About Quarvel";
         QTest::newRow("map") << int(ChildWindow::Map) << "frmMap"
                              << "Map";
+        QTest::newRow("groups") << int(ChildWindow::Groups) << "frmGroups"
+                                << "Groups";
     }
 
     void childWindowsAreTheRealOnes() {

@@ -112,7 +112,7 @@ private slots:
         show("worked.dbf", 1);
         openJoin();
         QCOMPARE(join->windowTitle(), QStringLiteral("Create Join-able file"));
-        QCOMPARE(join->size(), QSize(272, 396));
+        QCOMPARE(join->size(), QSize(272, 428));
         QCOMPARE(child<QLabel>(join, "Label1")->text(),
                  QStringLiteral(
                      "Step 1: Select the field that will act as your relate field in ArcView."));
@@ -126,9 +126,11 @@ private slots:
         QCOMPARE(child<QComboBox>(join, "cmbJoinList")->geometry(), QRect(32, 56, 185, 21));
         QCOMPARE(child<QLabel>(join, "Picture1")->geometry(), QRect(8, 128, 249, 169));
         QCOMPARE(child<QLabel>(join, "Picture1")->pixmap().size(), QSize(250, 167));
-        QCOMPARE(child<QPushButton>(join, "cmdDotIt")->geometry(), QRect(8, 360, 129, 25));
+        QCOMPARE(child<QLabel>(join, "lblRankWithin")->geometry(), QRect(8, 360, 104, 21));
+        QCOMPARE(child<QComboBox>(join, "cmbRankWithin")->geometry(), QRect(112, 358, 153, 21));
+        QCOMPARE(child<QPushButton>(join, "cmdDotIt")->geometry(), QRect(8, 392, 129, 25));
         QCOMPARE(child<QPushButton>(join, "cmdDotIt")->text(), QStringLiteral("&Do It"));
-        QCOMPARE(child<QPushButton>(join, "cmdCancel")->geometry(), QRect(144, 360, 121, 25));
+        QCOMPARE(child<QPushButton>(join, "cmdCancel")->geometry(), QRect(144, 392, 121, 25));
         QCOMPARE(child<QPushButton>(join, "cmdCancel")->text(), QStringLiteral("&Cancel"));
         // The relate list: the table's field names, nothing chosen.
         auto* list = child<QComboBox>(join, "cmbJoinList");
