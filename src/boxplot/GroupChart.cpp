@@ -66,6 +66,23 @@ GroupChartScale GroupChartScale::of(const std::vector<GroupBox>& boxes) {
     return scale;
 }
 
+std::vector<double> AxisTicks(double low, double high) {
+    std::vector<double> ticks;
+    const double span = high - low;
+    if (!(span > 0) || !finite(span)) {
+        return ticks;
+    }
+    // About four steps of 1, 2 or 5 times a power of ten.
+    const double raw = span / 4;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double norm = raw / magnitude;
+    const double step = (norm < 1.5 ? 1 : norm < 3 ? 2 : norm < 7 ? 5 : 10) * magnitude;
+    for (double k = std::ceil(low / step); k * step <= high && ticks.size() < 12; ++k) {
+        ticks.push_back(k * step == 0 ? 0.0 : k * step); // never a negative zero
+    }
+    return ticks;
+}
+
 GroupChartScale DrawGroupChart(Canvas& canvas, const std::vector<GroupBox>& boxes) {
     const GroupChartScale scale = GroupChartScale::of(boxes);
     canvas.clear();
@@ -105,18 +122,17 @@ GroupChartScale DrawGroupChart(Canvas& canvas, const std::vector<GroupBox>& boxe
             canvas.line(at, middle - row * 0.1, at, middle + row * 0.1);
         }
     }
-    // The value axis under the rows: its ends and middle labelled.
+    // The value axis under the rows, with ticks at round values.
     const double axis = GroupChartScale::kRowHeight * static_cast<double>(boxes.size()) + 20;
     canvas.setColor(kPlotBlue);
     canvas.setLineStyle(LineStyle::Solid);
     canvas.line(GroupChartScale::kPlotLeft, axis, GroupChartScale::kPlotRight, axis);
-    for (const double at : {GroupChartScale::kPlotLeft,
-                            (GroupChartScale::kPlotLeft + GroupChartScale::kPlotRight) / 2,
-                            GroupChartScale::kPlotRight}) {
+    for (const double value : AxisTicks(scale.low, scale.high)) {
+        const double at = scale.x(value);
         canvas.setColor(kPlotBlue);
         canvas.line(at, axis, at, axis + 20);
         canvas.setColor(kPlotBlack);
-        canvas.text(at - 100, axis + 30, axisLabel(scale.value(at)));
+        canvas.text(at - 60, axis + 30, axisLabel(value));
     }
     return scale;
 }

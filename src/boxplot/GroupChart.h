@@ -53,6 +53,9 @@ struct GroupChartScale {
     static GroupChartScale of(const std::vector<GroupBox>& boxes);
 };
 
+/** Round values from low to high for the axis: steps of 1, 2 or 5 times a power of ten. */
+std::vector<double> AxisTicks(double low, double high);
+
 /**
  * The group chart: one basic box-and-whisker a group, top to bottom in the order given, each
  * labelled at the left; a group of fewer than three values shows its label and "too few

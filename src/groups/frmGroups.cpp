@@ -9,6 +9,7 @@
 #include "PlotPicture.h"
 #include "WindowSetup.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -19,7 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace quarvel {
@@ -37,19 +38,73 @@ struct frmGroups::Found {
 
 namespace {
 
+/** The groups file's lines as a grid, read from the groups found when a cell is shown. */
+class GroupsModel final : public QAbstractTableModel {
+public:
+    GroupsModel(std::shared_ptr<const GroupsOutcome> outcome, QObject* parent)
+        : QAbstractTableModel(parent), outcome_(std::move(outcome)) {}
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(outcome_->groups.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : 9;
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < 9) {
+            return kColumns[section];
+        }
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount()) {
+            return {};
+        }
+        if (role == Qt::TextAlignmentRole) {
+            return index.column() == 0 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        if (role != Qt::DisplayRole) {
+            return {};
+        }
+        const GroupSummary& group = outcome_->groups[static_cast<std::size_t>(index.row())];
+        const AnalysisResults& r = group.results;
+        switch (index.column()) {
+        case 0:
+            return GroupLabelText(group.text);
+        case 1:
+            return group.records;
+        default:
+            break;
+        }
+        if (!group.described) {
+            return QString();
+        }
+        const double numbers[] = {r.FirstQuartile,   r.Median,          r.ThirdQuartile,
+                                  r.LowerInnerFence, r.UpperInnerFence, r.LowerOuterFence,
+                                  r.UpperOuterFence};
+        return QString::fromStdString(FileNumberText(numbers[index.column() - 2]));
+    }
+
+    static const QStringList kColumns;
+
+private:
+    std::shared_ptr<const GroupsOutcome> outcome_;
+};
+
+const QStringList GroupsModel::kColumns = {QStringLiteral("Group"),
+                                           QStringLiteral("Records"),
+                                           QStringLiteral("1st Quartile"),
+                                           QStringLiteral("Median"),
+                                           QStringLiteral("3rd Quartile"),
+                                           QStringLiteral("Lower Inner Fence"),
+                                           QStringLiteral("Upper Inner Fence"),
+                                           QStringLiteral("Lower Outer Fence"),
+                                           QStringLiteral("Upper Outer Fence")};
+
 // Pixels a row of the chart takes on screen, and the axis below the rows.
 constexpr int kRowPixels = 24;
 constexpr int kAxisPixels = 30;
-
-const QStringList kColumns = {QStringLiteral("Group"),
-                              QStringLiteral("Records"),
-                              QStringLiteral("1st Quartile"),
-                              QStringLiteral("Median"),
-                              QStringLiteral("3rd Quartile"),
-                              QStringLiteral("Lower Inner Fence"),
-                              QStringLiteral("Upper Inner Fence"),
-                              QStringLiteral("Lower Outer Fence"),
-                              QStringLiteral("Upper Outer Fence")};
 
 } // namespace
 
@@ -68,7 +123,7 @@ frmGroups::frmGroups(std::shared_ptr<const AnalysisResults> results, Dialogs& di
     lblGroupBy->setBuddy(cmbGroupBy);
     groupsProgress = new QProgressBar(this);
     groupsProgress->setObjectName(QStringLiteral("groupsProgress"));
-    groupsProgress->setFixedWidth(260);
+    groupsProgress->setFixedWidth(380);
     busy_ = new BusyIndicator(*groupsProgress, QStringLiteral("%1 %p%"));
 
     picGroups = new PlotPicture(dialogs_, this);
@@ -80,11 +135,11 @@ frmGroups::frmGroups(std::shared_ptr<const AnalysisResults> results, Dialogs& di
     scroll->setWidgetResizable(true);
     lblNotDrawn = new QLabel(this);
     lblNotDrawn->setObjectName(QStringLiteral("lblNotDrawn"));
-    grdGroups = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
+    grdGroups = new QTableView(this);
     grdGroups->setObjectName(QStringLiteral("grdGroups"));
-    grdGroups->setHorizontalHeaderLabels(kColumns);
     grdGroups->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdGroups->verticalHeader()->setVisible(false);
+    grdGroups->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     cmdSaveGroups = new QPushButton(QStringLiteral("&Save Groups.csv..."), this);
     cmdSaveGroups->setObjectName(QStringLiteral("cmdSaveGroups"));
     cmdSaveGroups->setEnabled(false);
@@ -109,7 +164,6 @@ frmGroups::frmGroups(std::shared_ptr<const AnalysisResults> results, Dialogs& di
     connect(cmbGroupBy, &QComboBox::activated, this, &frmGroups::cmbGroupBy_Change);
     connect(cmdSaveGroups, &QPushButton::clicked, this, &frmGroups::cmdSaveGroups_Click);
     connect(&work_, &BackgroundWork::busyChanged, this, [this](bool busy) {
-        cmbGroupBy->setEnabled(!busy);
         if (busy) {
             busy_->begin();
         } else {
@@ -240,24 +294,18 @@ void frmGroups::showFound(std::shared_ptr<const Found> found) {
                       : QStringLiteral("%1 groups; the %2 with fewest records are not drawn.")
                             .arg(outcome.groups.size())
                             .arg(notDrawn));
-    grdGroups->setRowCount(static_cast<int>(outcome.groups.size()));
-    for (std::size_t g = 0; g < outcome.groups.size(); ++g) {
-        const GroupSummary& group = outcome.groups[g];
-        const AnalysisResults& r = group.results;
-        QStringList cells = {GroupLabelText(group.text), QString::number(group.records)};
-        for (const double v : {r.FirstQuartile, r.Median, r.ThirdQuartile, r.LowerInnerFence,
-                               r.UpperInnerFence, r.LowerOuterFence, r.UpperOuterFence}) {
-            cells << (group.described ? QString::fromStdString(FileNumberText(v)) : QString());
-        }
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            if (column > 0) {
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            }
-            grdGroups->setItem(static_cast<int>(g), column, item);
-        }
+    // The grid reads the groups as it shows them, so a field of a million groups lists at once.
+    QAbstractItemModel* old = grdGroups->model();
+    grdGroups->setModel(
+        new GroupsModel(std::shared_ptr<const GroupsOutcome>(shown_, &shown_->outcome), grdGroups));
+    delete old;
+    const int charWidth = grdGroups->fontMetrics().averageCharWidth();
+    for (int column = 0; column < GroupsModel::kColumns.size(); ++column) {
+        grdGroups->setColumnWidth(
+            column,
+            charWidth *
+                (std::max<int>(GroupsModel::kColumns[column].size(), column == 0 ? 16 : 17) + 2));
     }
-    grdGroups->resizeColumnsToContents();
     cmdSaveGroups->setEnabled(true);
     emit groupsShown();
 }

@@ -17,7 +17,7 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace quarvel {
 
@@ -48,7 +48,7 @@ public:
     QComboBox* cmbGroupBy;
     PlotPicture* picGroups;
     QLabel* lblNotDrawn;
-    QTableWidget* grdGroups;
+    QTableView* grdGroups;
     QPushButton* cmdSaveGroups;
     QProgressBar* groupsProgress;
 

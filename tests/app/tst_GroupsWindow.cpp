@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 using namespace quarvel;
@@ -98,13 +98,13 @@ private slots:
     void theGridListsEveryGroupAndTheButtonSavesThem() {
         frmGroups* groups = groupedBy(QStringLiteral("G"));
         QVERIFY(groups != nullptr);
-        QTableWidget* grid = groups->grdGroups;
+        const QAbstractItemModel* grid = groups->grdGroups->model();
         QCOMPARE(grid->rowCount(), 3);
         QStringList lines;
         for (int row = 0; row < grid->rowCount(); ++row) {
             QStringList cells;
             for (int column = 0; column < grid->columnCount(); ++column) {
-                cells << grid->item(row, column)->text();
+                cells << grid->data(grid->index(row, column)).toString();
             }
             lines << cells.join(QLatin1Char('|'));
         }

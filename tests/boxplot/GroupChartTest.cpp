@@ -75,11 +75,31 @@ TEST(GroupChart, LabelsNameEveryGroupAndTheOneTooSmall) {
     }
     const std::vector<std::pair<std::string, double>> expected = {
         {"A (5)", 30},  {"B (2)", 130}, {"too few records to describe", 130},
-        {"C (4)", 230}, {"-33.5", 350}, {"40", 350},
-        {"113.5", 350},
+        {"C (4)", 230}, {"0", 350},     {"50", 350},
+        {"100", 350},
     };
     EXPECT_EQ(labels, expected);
 }
+
+struct TickCase {
+    double low;
+    double high;
+    std::vector<double> ticks;
+};
+
+class AxisTickCases : public ::testing::TestWithParam<TickCase> {};
+
+TEST_P(AxisTickCases, RoundValuesInsideTheScale) {
+    EXPECT_EQ(AxisTicks(GetParam().low, GetParam().high), GetParam().ticks);
+}
+
+// A quarter of the span rounded to 1, 2 or 5 times a power of ten.
+INSTANTIATE_TEST_SUITE_P(
+    GroupChart, AxisTickCases,
+    ::testing::Values(TickCase{-33.5, 113.5, {0, 50, 100}},
+                      TickCase{0, 1, {0, 0.2, 0.4, 0.6000000000000001, 0.8, 1}},
+                      TickCase{-27386.64, 127271.44, {0, 50000, 100000}},
+                      TickCase{1850, 2024, {1850, 1900, 1950, 2000}}, TickCase{5, 5, {}}));
 
 TEST(GroupChart, NoDescribedGroupStillDrawsTheLabels) {
     DisplayList drawing;
