@@ -132,7 +132,7 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
         char* const start = block.data() + used;
         char* end = nullptr;
         if (noValue) {
-            end = WriteUnrankedJoinLine(start, record + 1, relate, {}, kNoValueNote);
+            end = WriteNoValueLine(start, record + 1, relate);
         } else if (groups == nullptr) {
             end = WriteJoinLine(start, record + 1, relate, value, JoinRank(*v, results),
                                 JoinNote(*v, results));
@@ -142,9 +142,10 @@ JoinOutcome WriteJoinFile(const Table& table, int relateField, int valueField,
             const std::int32_t group = groups->groupOf[static_cast<std::size_t>(record)];
             const GroupSummary* summary =
                 group < 0 ? nullptr : &groups->groups[static_cast<std::size_t>(group)];
-            if (summary == nullptr || !summary->described) {
-                end = WriteUnrankedJoinLine(start, record + 1, relate, value,
-                                            summary == nullptr ? kNoValueNote : kTooFewInGroupNote);
+            if (summary == nullptr) {
+                end = WriteNoValueLine(start, record + 1, relate);
+            } else if (!summary->described) {
+                end = WriteUnrankedJoinLine(start, record + 1, relate, value, kTooFewInGroupNote);
             } else {
                 end = WriteJoinLine(start, record + 1, relate, value,
                                     JoinRank(*v, summary->results), JoinNote(*v, summary->results));

@@ -225,14 +225,13 @@ void frmGroups::cmbGroupBy_Change(int index) {
     }
     const int valueField = FieldIndex(*table, QString::fromStdString(r.FieldName));
     const std::uint64_t digest = r.ValuesDigest;
-    // The records the run left out without a value belong to no group.
     const EmptyCells empty = r.SkipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse;
     const QString tablePath = QString::fromStdString(r.TablePath);
     const QString fieldName = QString::fromStdString(r.FieldName);
     const QPointer<frmGroups> self(this);
     work_.stop();
     static_cast<void>(work_.start<std::shared_ptr<const Found>>(
-        [table, valueField, index, digest, fieldName, empty](Progress& progress) {
+        [table, valueField, index, digest, empty, fieldName](Progress& progress) {
             auto found = std::make_shared<Found>();
             found->table = table;
             progress.stage(QStringLiteral("Reading the values..."));

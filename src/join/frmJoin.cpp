@@ -172,8 +172,7 @@ void frmJoin::cmdDotIt_Click() {
             if (groupField < 0) {
                 return WriteJoinFile(*table, relate, valueField, summary, path, &progress, locale);
             }
-            // Within groups: each record's value (none for a record the run left out), then its
-            // group's quartiles.
+            // Within groups: each record's value, then its group's quartiles.
             const FieldValues read =
                 ReadFieldValues(*table, valueField, locale, {},
                                 summary.SkipEmpty ? EmptyCells::LeaveOut : EmptyCells::Refuse);

@@ -80,6 +80,15 @@ char* WriteUnrankedJoinLine(char* out, int id, std::string_view relateText,
     return copyText(out, kLineEnd);
 }
 
+char* WriteNoValueLine(char* out, int id, std::string_view relateText) {
+    out = std::to_chars(out, out + 16, id).ptr;
+    *out++ = ',';
+    out = copyText(out, relateText);
+    out = copyText(out, ",,,");
+    out = copyText(out, kNoValueNote);
+    return copyText(out, kLineEnd);
+}
+
 void AppendJoinLine(std::string& out, int id, std::string_view relateText,
                     std::string_view valueText, int rank, std::string_view note) {
     const std::size_t at = out.size();

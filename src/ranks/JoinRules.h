@@ -41,5 +41,10 @@ char* WriteJoinLine(char* out, int id, std::string_view relateText, std::string_
 /** "<id>,<relate text>,<value text>,,<note>" and the line end, for a record without a rank. */
 char* WriteUnrankedJoinLine(char* out, int id, std::string_view relateText,
                             std::string_view valueText, std::string_view note);
+/**
+ * The line of a record left out without a value, "<id>,<relate text>,,,No value" and the line
+ * end, at out, which has JoinLineRoom(relateText.size(), 0) bytes; returns the end.
+ */
+char* WriteNoValueLine(char* out, int id, std::string_view relateText);
 
 } // namespace quarvel
