@@ -121,9 +121,6 @@ private slots:
         QTest::newRow("groups file without --by")
             << QStringList{"--groups-file", "g.csv"} << 2
             << "quarvel analyse: --groups-file needs --by FIELD\n";
-        QTest::newRow("group chart not drawn yet")
-            << QStringList{"--by", "STATE", "--picture", "g.png"} << 2
-            << "quarvel analyse: --picture with --by needs the group chart";
     }
 
     void refusals() {
