@@ -19,14 +19,13 @@ int JoinRank(double value, const AnalysisResults& results);
  */
 std::string_view JoinNote(double value, const AnalysisResults& results);
 
+/** The note of a record that was left out of the run without a value; it has no rank. */
+inline constexpr std::string_view kNoValueNote = "No value";
 /**
  * The note's class: 0 "Probable Outlier-Low", 1 "Possible Outlier-Low", 2 "Within
  * Inner-Quartile Range", 3 "Possible Outlier-High", 4 "Probable Outlier-High".
  */
 int JoinNoteClass(double value, const AnalysisResults& results);
-
-/** The note of a record that was left out of the run without a value; it has no rank. */
-inline constexpr std::string_view kNoValueNote = "No value";
 
 /** "id,<relate>,<value>,Rank,Note" and the line end. */
 void AppendJoinHeader(std::string& out, std::string_view relateName, std::string_view valueName);

@@ -2,6 +2,7 @@
 #include "MainWindowHarness.h"
 #include "MapArea.h"
 #include "StartUp.h"
+#include "frmGroups.h"
 #include "frmJoin.h"
 #include "frmMap.h"
 
@@ -49,6 +50,25 @@ QByteArray squaresLayer() {
                     .arg(k == 0 ? "" : ", ", values[k])
                     .arg(x)
                     .arg(x + 10)
+                    .toUtf8();
+    }
+    return json + "]}";
+}
+
+// G and V: A 1, A -, A 2, B 10, A 3, B -, B 20, B 30 (V null twice). Of three values the rule
+// takes the median halfway between the 1st and 2nd smallest, the quartiles at the 1st and
+// halfway between the 2nd and 3rd: A (1 2 3) 1 / 1.5 / 2.5, fences -1.25 4.75 -3.5 7; B (10
+// 20 30) 10 / 15 / 25, fences -12.5 47.5 -35 70.
+QByteArray zonesLayer() {
+    const std::pair<const char*, const char*> records[] = {
+        {"A", "1"}, {"A", "null"}, {"A", "2"},  {"B", "10"},
+        {"A", "3"}, {"B", "null"}, {"B", "20"}, {"B", "30"}};
+    QByteArray json = R"({"type": "FeatureCollection", "features": [)";
+    for (const auto& [group, value] : records) {
+        json += QStringLiteral(R"(%1{"type": "Feature", "properties": {"G": "%2", "V": %3}, )"
+                               R"("geometry": {"type": "Point", "coordinates": [0, 0]}})")
+                    .arg(json.endsWith('[') ? "" : ", ", QString::fromLatin1(group),
+                         QString::fromLatin1(value))
                     .toUtf8();
     }
     return json + "]}";
@@ -138,6 +158,59 @@ private slots:
         QCOMPARE(fakes->dialogs.messages.back().title, QStringLiteral("File done."));
         QCOMPARE(fileBytes(inFolder("Join.txt")).count("No value"), 2); // lines: the engine's
         QCOMPARE(currentRow(), 5); // the table's last record, not the fourth value's
+    }
+
+    // The groups window and the join file ranked within groups read the values as the run
+    // did: a record left out belongs to no group.
+    void groupsHoldOnlyTheValues() {
+        auto heights = std::make_shared<UniformSequence>();
+        SetUpChildWindows(*MainWindowHarness::children, results, heights, fakes->platform,
+                          [this] { return window.get(); });
+        writeBytes(inFolder("zones.geojson"), zonesLayer());
+        openChosen("zones.geojson");
+        child<QComboBox>(window.get(), "cmbFieldList")->setCurrentIndex(1);
+        leaveOut()->setChecked(true);
+        doIt();
+        QCOMPARE(results->LeftOutCount, 2);
+
+        child<QAction>(window.get(), "mnuViewGroups")->trigger();
+        auto* groups =
+            qobject_cast<frmGroups*>(MainWindowHarness::children->instance(ChildWindow::Groups));
+        QVERIFY(groups != nullptr);
+        groups->cmbGroupBy->setCurrentIndex(0);
+        emit groups->cmbGroupBy->activated(0);
+        QVERIFY(QTest::qWaitFor([groups] { return groups->outcome() != nullptr; }, 20000));
+        const QAbstractItemModel* grid = groups->grdGroups->model();
+        QStringList lines;
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < grid->columnCount(); ++column) {
+                cells << grid->data(grid->index(row, column)).toString();
+            }
+            lines << cells.join(QLatin1Char('|'));
+        }
+        QCOMPARE(lines, QStringList(
+                            {"A|3|1|1.5|2.5|-1.25|4.75|-3.5|7", "B|3|10|15|25|-12.5|47.5|-35|70"}));
+
+        child<QAction>(window.get(), "mnuFileCreateJoin")->trigger();
+        QWidget* join = MainWindowHarness::children->instance(ChildWindow::Join);
+        QVERIFY(join != nullptr);
+        child<QComboBox>(join, "cmbJoinList")->setCurrentIndex(0);
+        auto* within = child<QComboBox>(join, "cmbRankWithin");
+        within->setCurrentIndex(within->findText(QStringLiteral("G")));
+        fakes->dialogs.inputAnswers.push_back(QStringLiteral("JoinG.txt"));
+        child<QPushButton>(join, "cmdDotIt")->click();
+        waitForWork();
+        QCOMPARE(fileBytes(inFolder("JoinG.txt")),
+                 QByteArray("id,G,V,Rank,Note\r\n"
+                            "1,A,1,2,Within Inner-Quartile Range\r\n"
+                            "2,A,,,No value\r\n"
+                            "3,A,2,3,Within Inner-Quartile Range\r\n"
+                            "4,B,10,2,Within Inner-Quartile Range\r\n"
+                            "5,A,3,4,Within Inner-Quartile Range\r\n"
+                            "6,B,,,No value\r\n"
+                            "7,B,20,3,Within Inner-Quartile Range\r\n"
+                            "8,B,30,4,Within Inner-Quartile Range\r\n"));
     }
 
     void theMapShowsTheRecordsLeftOutGrey() {
