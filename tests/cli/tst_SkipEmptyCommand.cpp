@@ -1,3 +1,4 @@
+#include "ProgramRun.h"
 #include "TestTables.h"
 
 #include <QDir>
@@ -25,29 +26,8 @@ namespace {
 const QString kProgram = QStringLiteral(QUARVEL_TEST_PROGRAM);
 const QString kData = QStringLiteral(QUARVEL_TEST_DATA);
 
-struct Finished {
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
-// The real program as a script starts it: no display at all.
 Finished runProgram(const QStringList& arguments, const QString& folder) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
-    process.start(kProgram, arguments);
-    Finished finished;
-    if (!process.waitForFinished(60000)) {
-        return finished;
-    }
-    finished.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    finished.out = process.readAllStandardOutput();
-    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return finished;
+    return runProgramAt(kProgram, arguments, folder);
 }
 
 // AREA A to K; POP empty (NULL) in A, D and K, else 15 3 100 1 6 4 2 5: quartiles 2 / 4 / 6,
